@@ -1,0 +1,48 @@
+#include "engine/photo_check.h"
+
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+std::filesystem::path g_exeDir;
+std::string g_exeDirA;
+CheckSettings g_settings;
+CheckVerdict g_verdict;
+Image g_resultImage;
+
+namespace {
+
+std::filesystem::path ExecutablePath()
+{
+#ifdef _WIN32
+    // Grow the buffer until the whole path fits; long paths exceed MAX_PATH.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return std::filesystem::path(buffer);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+#else
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error);
+#endif
+}
+
+}  // namespace
+
+void LocateProgramDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path exe = ExecutablePath();
+    const std::filesystem::path dir = exe.empty() ? std::filesystem::current_path(error) : exe.parent_path();
+    g_exeDir = dir / "";  // keep the trailing separator
+    const std::u8string text = g_exeDir.u8string();
+    g_exeDirA.assign(text.begin(), text.end());
+}

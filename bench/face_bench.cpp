@@ -1,1 +1,105 @@
+// Cost of the face check: parsing the cascade, one check with the cascade kept, and the
+// detector alone, which is the floor a check cannot go below.
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include <benchmark/benchmark.h>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/objdetect.hpp>
+
+#include "engine/face.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kProgramDir = VELMORA_PROGRAM_DIR;
+
+Image NormalisedPortrait()
+{
+    const Image decoded =
+        cv::imread(std::string(VELMORA_FIXTURES_DIR) + "id_white.jpg", cv::IMREAD_COLOR);
+    Image normal;
+    if (!decoded.empty())
+        cv::resize(decoded, normal, cv::Size(295, 413), 0, 0, cv::INTER_LINEAR);
+    return normal;
+}
+
+CheckSettings Settings()
+{
+    CheckSettings s;
+    s.ratio_y_min = 0.3f;
+    s.ratio_y_max = 0.5f;
+    s.ratio_x_min = 0.5f;
+    s.ratio_x_max = 0.7f;
+    return s;
+}
+
+// What every check paid when the classifier was built afresh each time.
+void BM_CascadeLoad(benchmark::State& state)
+{
+    const std::string file = (kProgramDir / kFaceCascadeFile).string();
+    for (auto _ : state) {
+        cv::CascadeClassifier classifier;
+        if (!classifier.load(file)) {
+            state.SkipWithError("cascade missing");
+            return;
+        }
+        benchmark::DoNotOptimize(classifier);
+    }
+}
+BENCHMARK(BM_CascadeLoad)->Unit(benchmark::kMillisecond);
+
+// What a check pays to learn that the kept cascade is still current.
+void BM_CascadeUnchanged(benchmark::State& state)
+{
+    if (!LoadFaceCascade(kProgramDir)) {
+        state.SkipWithError("cascade missing");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadFaceCascade(kProgramDir));
+}
+BENCHMARK(BM_CascadeUnchanged)->Unit(benchmark::kMicrosecond);
+
+void BM_CheckFace(benchmark::State& state)
+{
+    const Image photo = NormalisedPortrait();
+    if (photo.empty() || !LoadFaceCascade(kProgramDir)) {
+        state.SkipWithError("fixture or cascade missing");
+        return;
+    }
+    const CheckSettings settings = Settings();
+    CheckVerdict verdict;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CheckFace(photo, settings, kProgramDir, verdict));
+    if (!verdict.positionOk)
+        state.SkipWithError("the portrait was not accepted");
+}
+BENCHMARK(BM_CheckFace)->Unit(benchmark::kMillisecond);
+
+void BM_DetectorAlone(benchmark::State& state)
+{
+    const Image photo = NormalisedPortrait();
+    cv::CascadeClassifier classifier;
+    if (photo.empty() || !classifier.load((kProgramDir / kFaceCascadeFile).string())) {
+        state.SkipWithError("fixture or cascade missing");
+        return;
+    }
+    std::vector<cv::Rect> faces;
+    for (auto _ : state) {
+        cv::Mat grey;
+        cv::cvtColor(photo, grey, cv::COLOR_BGR2GRAY);
+        cv::equalizeHist(grey, grey);
+        classifier.detectMultiScale(grey, faces, 1.1, 5, cv::CASCADE_SCALE_IMAGE,
+                                    cv::Size(10, 100), cv::Size());
+        benchmark::DoNotOptimize(faces.data());
+    }
+    if (faces.size() != 1)
+        state.SkipWithError("the portrait did not show one face");
+}
+BENCHMARK(BM_DetectorAlone)->Unit(benchmark::kMillisecond);
+
+}  // namespace

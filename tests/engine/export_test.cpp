@@ -1,1 +1,160 @@
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "engine/file_tests.h"
+#include "engine/photo_check.h"
+#include "photo_fixtures.h"
+
+namespace {
+
+const std::string kStamp(kCheckStamp.begin(), kCheckStamp.end());
+
+class Export : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_exeDir = ProgramDir();
+        g_resultImage.release();
+    }
+    void TearDown() override { g_resultImage.release(); }
+
+    // Opens a photo as the Open command does, leaving the verdict and the result image.
+    CheckOutcome Open(const std::filesystem::path& photo)
+    {
+        g_resultImage.release();
+        return RunPhotoCheck(photo, InstalledSettings(), verdict);
+    }
+
+    std::vector<std::filesystem::path> FolderContents() const
+    {
+        std::vector<std::filesystem::path> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename());
+        std::ranges::sort(names);
+        return names;
+    }
+
+    TempDir dir;
+    CheckVerdict verdict;
+};
+
+TEST_F(Export, WritesQualityThirtyJpegWithStamp)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    const auto target = dir.path() / "报名照片.jpg";
+    const ExportResult result = ExportAcceptedPhoto(target, verdict);
+    ASSERT_TRUE(result) << result.reason;
+
+    const std::string expected = Encode(g_resultImage, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 30}) + kStamp;
+    EXPECT_EQ(ReadWholeFile(target), expected);
+}
+
+TEST_F(Export, RoundTripTakesStampedPathAndReexportCarriesNoStamp)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    const auto saved = dir.path() / "saved.jpg";
+    ASSERT_TRUE(ExportAcceptedPhoto(saved, verdict));
+
+    // Reopened, the saved photo is recognised and shown as stored.
+    const CheckOutcome reopened = Open(saved);
+    EXPECT_TRUE(reopened.accepted);
+    EXPECT_TRUE(verdict.stamped);
+    EXPECT_EQ(reopened.display.size(), cv::Size(295, 413));
+
+    // Saved again after a stamped open: a fresh encoding without the stamp, which runs all checks.
+    const auto again = dir.path() / "again.jpg";
+    ASSERT_TRUE(ExportAcceptedPhoto(again, verdict));
+    const std::string bytes = ReadWholeFile(again);
+    EXPECT_NE(bytes.substr(bytes.size() - kStamp.size()), kStamp);
+    EXPECT_FALSE(HasCheckStamp(again));
+    Open(again);
+    EXPECT_FALSE(verdict.stamped);
+}
+
+TEST_F(Export, SavingTwiceReplacesTheFileWithOneStamp)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    const auto target = dir.path() / "photo.jpg";
+    WriteFile(target, "an older file");
+    ASSERT_TRUE(ExportAcceptedPhoto(target, verdict));
+    ASSERT_TRUE(ExportAcceptedPhoto(target, verdict));
+    const std::string bytes = ReadWholeFile(target);
+    EXPECT_EQ(bytes.substr(bytes.size() - kStamp.size()), kStamp);
+    EXPECT_NE(bytes.substr(bytes.size() - 2 * kStamp.size(), kStamp.size()), kStamp);
+    EXPECT_EQ(FolderContents(), std::vector<std::filesystem::path>{"photo.jpg"}) << "no temporary file is left";
+}
+
+struct FormatCase {
+    const char* name;
+    const char* file;
+    const char* encoderExt;
+};
+
+class ExportFormat : public Export, public testing::WithParamInterface<FormatCase> {};
+
+TEST_P(ExportFormat, EncoderFollowsExtensionAndStampIsAppended)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    const auto target = dir.path() / GetParam().file;
+    ASSERT_TRUE(ExportAcceptedPhoto(target, verdict));
+    const std::string expected =
+        Encode(g_resultImage, GetParam().encoderExt, {cv::IMWRITE_JPEG_QUALITY, 30}) + kStamp;
+    EXPECT_EQ(ReadWholeFile(target), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExportFormat,
+                         testing::Values(FormatCase{"Jpeg", "a.jpeg", ".jpg"}, FormatCase{"Jpe", "a.jpe", ".jpg"},
+                                         FormatCase{"UpperCase", "a.JPG", ".jpg"},
+                                         FormatCase{"Jfif", "a.jfif", ".jpg"}, FormatCase{"Png", "a.png", ".png"},
+                                         FormatCase{"Bmp", "a.bmp", ".bmp"}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+struct FailureCase {
+    const char* name;
+    const char* target;  // relative to the test folder
+};
+
+class ExportFailure : public Export, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ExportFailure, IsReportedAndLeavesEverythingAsItWas)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    WriteFile(dir.path() / "keep.xyz", "precious");
+    WriteFile(dir.path() / "keep", "precious");
+    std::filesystem::create_directory(dir.path() / "folder.jpg");
+    const auto before = FolderContents();
+
+    const ExportResult result = ExportAcceptedPhoto(dir.path() / GetParam().target, verdict);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(FolderContents(), before);
+    EXPECT_EQ(ReadWholeFile(dir.path() / "keep.xyz"), "precious");
+    EXPECT_EQ(ReadWholeFile(dir.path() / "keep"), "precious");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.jpg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExportFailure,
+                         testing::Values(FailureCase{"ExtensionWithoutEncoder", "keep.xyz"},
+                                         FailureCase{"NoExtension", "keep"},
+                                         FailureCase{"MissingFolder", "missing/photo.jpg"},
+                                         FailureCase{"TargetIsDirectory", "folder.jpg"}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(Export, NothingToSaveIsAFailure)
+{
+    g_resultImage.release();
+    EXPECT_FALSE(ExportAcceptedPhoto(dir.path() / "a.jpg", verdict));
+    EXPECT_TRUE(FolderContents().empty());
+}
+
+TEST_F(Export, ResultImageIsUnchangedBySaving)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    const cv::Mat before = g_resultImage.clone();
+    ASSERT_TRUE(ExportAcceptedPhoto(dir.path() / "a.jpg", verdict));
+    EXPECT_EQ(cv::norm(before, g_resultImage, cv::NORM_INF), 0.0);
+}
+
+}  // namespace

@@ -36,6 +36,10 @@ std::optional<Bytes> ReadFileHead(const std::filesystem::path& file, std::size_t
 
 std::optional<Bytes> ReadFileBytes(const std::filesystem::path& file, std::size_t maxBytes)
 {
+    // Refuse an oversized file by its length before reading any of it.
+    std::error_code error;
+    if (const std::uintmax_t length = std::filesystem::file_size(file, error); !error && length > maxBytes)
+        return std::nullopt;
     auto bytes = ReadFileHead(file, maxBytes + 1);
     if (bytes && bytes->size() > maxBytes)
         return std::nullopt;

@@ -1,3 +1,5 @@
+#include <sys/mount.h>
+
 #include <string>
 #include <vector>
 
@@ -141,6 +143,25 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExportFailure,
                                          FailureCase{"MissingFolder", "missing/photo.jpg"},
                                          FailureCase{"TargetIsDirectory", "folder.jpg"}),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// A full disk: a small tmpfs with room for the old photo but not for the new one.
+TEST_F(Export, FullDiskLeavesTheOldFileIntact)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    const auto small = dir.path() / "small";
+    std::filesystem::create_directory(small);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=12k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const std::string old(4096, 'o');
+    WriteFile(small / "photo.jpg", old);
+
+    const ExportResult result = ExportAcceptedPhoto(small / "photo.jpg", verdict);
+    EXPECT_FALSE(result);
+    EXPECT_EQ(ReadWholeFile(small / "photo.jpg"), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small), std::filesystem::directory_iterator()), 1)
+        << "no temporary file is left";
+    ::umount2(small.c_str(), MNT_DETACH);
+}
 
 TEST_F(Export, NothingToSaveIsAFailure)
 {

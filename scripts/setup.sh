@@ -9,8 +9,16 @@ packages=(
     qt6-base-dev
     libgtest-dev libbenchmark-dev
     fonts-wqy-microhei
-    xvfb xauth
+    xvfb xauth xdotool
 )
+
+# Extra groups on request: "fuzz" adds clang and its libFuzzer runtime.
+for group in "$@"; do
+    case "$group" in
+        fuzz) packages+=(clang libclang-rt-14-dev) ;;
+        *) echo "setup.sh: unknown group $group" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev
     libgtest-dev libbenchmark-dev
     fonts-wqy-microhei
+    locales
     xvfb xauth xdotool
 )
 

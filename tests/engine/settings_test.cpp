@@ -1,6 +1,8 @@
 #include "engine/settings.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -186,13 +188,23 @@ TEST(RealValue, RoundsToSinglePrecision)
 
 TEST(RealValue, IgnoresProcessLocale)
 {
-    // A decimal-comma locale must not change how "0.8" reads.
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE"))
-        GTEST_SKIP() << "no German locale installed";
+    // The desktop program takes the C library's locale from the environment; under a
+    // decimal-comma locale strtod would read "0.8" as 0. Build such a locale for the test.
+    TempDir locales;
+    const std::string make = "localedef -i de_DE -f UTF-8 '" + (locales.path() / "de_DE.UTF-8").string() +
+                             "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0)
+        GTEST_SKIP() << "localedef or the de_DE locale source (package locales) is missing";
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    setenv("LOCPATH", locales.path().c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
+    ASSERT_EQ(std::strtod("0.8", nullptr), 0.0) << "the locale reads a decimal comma";
+
     EXPECT_EQ(ParseProfileReal("0.8"), 0.8f);
+    EXPECT_EQ(ParseCheckSettings("[zpshcs]\ni_max=0.8\n").i_max, 0.8f);
+
     std::setlocale(LC_NUMERIC, saved.c_str());
+    unsetenv("LOCPATH");
 }
 
 // ---- Range of the values --------------------------------------------------------------

@@ -188,6 +188,9 @@ TEST(RealValue, RoundsToSinglePrecision)
 
 TEST(RealValue, IgnoresProcessLocale)
 {
+#ifndef __linux__
+    GTEST_SKIP() << "builds its locale with glibc's localedef";
+#else
     // The desktop program takes the C library's locale from the environment; under a
     // decimal-comma locale strtod would read "0.8" as 0. Build such a locale for the test.
     TempDir locales;
@@ -205,6 +208,7 @@ TEST(RealValue, IgnoresProcessLocale)
 
     std::setlocale(LC_NUMERIC, saved.c_str());
     unsetenv("LOCPATH");
+#endif
 }
 
 // ---- Range of the values --------------------------------------------------------------
@@ -290,9 +294,10 @@ TEST_F(SettingsFile, InstalledSettingsAreInRange)
 TEST(ProgramDirectory, IsTheDirectoryOfTheRunningExecutable)
 {
     LocateProgramDirectory();
-    EXPECT_TRUE(std::filesystem::exists(g_exeDir / "settings_test"));
+    EXPECT_TRUE(std::filesystem::exists(g_exeDir / "settings_test") ||
+                std::filesystem::exists(g_exeDir / "settings_test.exe"));
     EXPECT_FALSE(g_exeDirA.empty());
-    EXPECT_EQ(g_exeDirA.back(), '/');
+    EXPECT_EQ(g_exeDirA.back(), static_cast<char>(std::filesystem::path::preferred_separator));
     EXPECT_EQ(std::filesystem::path(g_exeDirA), g_exeDir);
 }
 

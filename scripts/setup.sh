@@ -13,10 +13,12 @@ packages=(
     xvfb xauth xdotool
 )
 
-# Extra groups on request: "fuzz" adds clang and its libFuzzer runtime.
+# Extra groups on request: "fuzz" adds clang and its libFuzzer runtime, "package" the tools
+# CPack's Debian generator uses to find library dependencies.
 for group in "$@"; do
     case "$group" in
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
+        package) packages+=(dpkg-dev file) ;;
         *) echo "setup.sh: unknown group $group" >&2; exit 2 ;;
     esac
 done

@@ -1,5 +1,6 @@
 // Cost of the face check: parsing the cascade, one check with the cascade kept, and the
 // detector alone, which is the floor a check cannot go below.
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <opencv2/objdetect.hpp>
 
 #include "engine/face.h"
+#include "engine/photo_check.h"
 
 namespace fs = std::filesystem;
 
@@ -27,13 +29,12 @@ Image NormalisedPortrait()
     return normal;
 }
 
+// The installed settings: the detector's neighbour count and the ratio bounds.
 CheckSettings Settings()
 {
     CheckSettings s;
-    s.ratio_y_min = 0.3f;
-    s.ratio_y_max = 0.5f;
-    s.ratio_x_min = 0.5f;
-    s.ratio_x_max = 0.7f;
+    if (!ReadCheckSettingsFile(kProgramDir / "setting.ini", s))
+        std::abort();
     return s;
 }
 

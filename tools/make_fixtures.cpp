@@ -35,25 +35,6 @@ const cv::Scalar kBlue(220, 100, 50);
 const cv::Point2d kSourceFaceCentre(169 + 54.5, 62 + 54.5);
 constexpr double kSourceFaceSide = 109;
 
-// The thresholds the fixtures are tuned against: those of the shipped setting.ini.
-CheckSettings CalibrationSettings()
-{
-    CheckSettings s;
-    s.pic_min_size = 10;
-    s.pic_max_size = 1024;
-    s.ratio_y_min = 0.3f;
-    s.ratio_y_max = 0.5f;
-    s.ratio_x_min = 0.5f;
-    s.ratio_x_max = 0.7f;
-    s.s_min = 0.1f;
-    s.i_min = 0.3f;
-    s.i_max = 0.8f;
-    s.red_h_min = 0.3f;
-    s.red_h_max = 5.5f;
-    s.blue_h_min = 3.5f;
-    s.blue_h_max = 4.2f;
-    return s;
-}
 
 // The portrait with the wall, flag and shuttle above the shoulders replaced by a plain colour;
 // the ellipse keeps the head and hair.
@@ -220,12 +201,18 @@ bool ClearOfBounds(const FacePlacement& p, const CheckSettings& s)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: %s <portrait.png> <output folder> [<cascade folder>]\n",
+    if (argc < 4 || argc > 5) {
+        std::fprintf(stderr, "usage: %s <portrait.png> <output folder> <setting.ini> [<cascade folder>]\n",
                      argv[0]);
         return 2;
     }
-    const fs::path cascadeDir = argc == 4 ? fs::path(argv[3])
+    // The fixtures are tuned against the thresholds the program ships with.
+    CheckSettings settings;
+    if (!ReadCheckSettingsFile(argv[3], settings)) {
+        std::fprintf(stderr, "%s: not a usable settings file\n", argv[3]);
+        return 1;
+    }
+    const fs::path cascadeDir = argc == 5 ? fs::path(argv[4])
                                           : fs::path("/usr/share/opencv4/haarcascades");
     const cv::Mat portrait = cv::imread(argv[1], cv::IMREAD_COLOR);
     if (portrait.size() != cv::Size(512, 512)) {
@@ -248,7 +235,6 @@ int main(int argc, char** argv)
         {"no_face.jpg", NoFace(), 0, FaceResult::NoSingleFace},
     };
 
-    const CheckSettings settings = CalibrationSettings();
     const fs::path outDir = argv[2];
     std::error_code ignored;
     fs::create_directories(outDir, ignored);

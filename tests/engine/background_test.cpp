@@ -14,7 +14,8 @@
 
 namespace {
 
-// The thresholds the installed setting.ini ships with.
+// Fixed thresholds for the rule tests (the values setting.ini ships with), so that a
+// recalibrated setting.ini does not move the boundaries these cases probe.
 CheckSettings InstalledSettings(int bgc) {
     CheckSettings s;
     s.s_min = 0.1f;

@@ -30,7 +30,8 @@ namespace {
 const fs::path kProgramDir = VELMORA_PROGRAM_DIR;
 const fs::path kFixturesDir = VELMORA_FIXTURES_DIR;
 
-// The thresholds of the shipped setting.ini that the face check reads.
+// Fixed ratio bounds (the example values setting.ini ships with), so that a recalibrated
+// setting.ini does not move the boundaries these cases probe.
 CheckSettings ShippedSettings()
 {
     CheckSettings s;

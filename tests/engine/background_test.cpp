@@ -16,7 +16,7 @@ namespace {
 
 // Fixed thresholds for the rule tests (the values setting.ini ships with), so that a
 // recalibrated setting.ini does not move the boundaries these cases probe.
-CheckSettings InstalledSettings(int bgc) {
+CheckSettings RuleSettings(int bgc) {
     CheckSettings s;
     s.s_min = 0.1f;
     s.i_min = 0.3f;
@@ -73,8 +73,8 @@ TEST_P(BackgroundRuleTest, JudgesPixel) {
     EXPECT_EQ(IsBackgroundPixel(c.h, c.s, c.v, c.settings), c.passes);
 }
 
-const CheckSettings kWhiteRule = InstalledSettings(0);
-const CheckSettings kColourRule = InstalledSettings(1);
+const CheckSettings kWhiteRule = RuleSettings(0);
+const CheckSettings kColourRule = RuleSettings(1);
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, BackgroundRuleTest,
@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"WhiteSaturationAtThreshold", kWhiteRule, 0, 0.1f, 0.9f, false},
         RuleCase{"WhiteValueAtThreshold", kWhiteRule, 0, 0.0f, 0.8f, false},
         RuleCase{"WhiteRuleIgnoresBlueHue", kWhiteRule, 240, 1.0f, 1.0f, false},
-        RuleCase{"BgcTwoIsWhiteRule", InstalledSettings(2), 240, 1.0f, 1.0f, false},
+        RuleCase{"BgcTwoIsWhiteRule", RuleSettings(2), 240, 1.0f, 1.0f, false},
         // Blue band 210 .. 251.99998: both ends from float settings times 60 in double.
         RuleCase{"BlueBandLowEnd", kColourRule, 210, 0.5f, 0.5f, true},
         RuleCase{"BelowBlueBand", kColourRule, 209, 0.5f, 0.5f, false},
@@ -387,7 +387,7 @@ TEST_P(BackgroundPhotoTest, JudgesNormalisedFixture) {
     const Image decoded = cv::imread(std::string(VELMORA_FIXTURES_DIR) + c.file,
                                      cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
     ASSERT_FALSE(decoded.empty()) << c.file;
-    const CheckSettings settings = InstalledSettings(c.bgc);
+    const CheckSettings settings = RuleSettings(c.bgc);
     Image photo;
     cv::resize(decoded, photo, cv::Size(settings.dst_width, settings.dst_height), 0, 0, cv::INTER_LINEAR);
     CheckVerdict verdict;

@@ -32,7 +32,7 @@ const fs::path kFixturesDir = VELMORA_FIXTURES_DIR;
 
 // Fixed ratio bounds (the example values setting.ini ships with), so that a recalibrated
 // setting.ini does not move the boundaries these cases probe.
-CheckSettings ShippedSettings()
+CheckSettings PinnedSettings()
 {
     CheckSettings s;
     s.ratio_y_min = 0.3f;
@@ -108,7 +108,7 @@ TEST_P(FaceFixture, GivesItsVerdictAndWritesOnlyItsFlags)
     verdict.positionOk = c.result != FaceResult::FaceAccepted;
     const CheckVerdict before = verdict;
 
-    const FaceReport report = InspectFace(photo, ShippedSettings(), kProgramDir, verdict);
+    const FaceReport report = InspectFace(photo, PinnedSettings(), kProgramDir, verdict);
     EXPECT_EQ(report.result, c.result);
     EXPECT_EQ(report.faces.size(), c.faces);
     EXPECT_EQ(report.placement.has_value(), c.faces == 1);
@@ -121,7 +121,7 @@ TEST_P(FaceFixture, GivesItsVerdictAndWritesOnlyItsFlags)
     EXPECT_EQ(verdict.backgroundOk, before.backgroundOk);
 
     CheckVerdict again = before;
-    EXPECT_EQ(CheckFace(photo, ShippedSettings(), kProgramDir, again), c.result);
+    EXPECT_EQ(CheckFace(photo, PinnedSettings(), kProgramDir, again), c.result);
     EXPECT_EQ(again, verdict);
 }
 
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FaceDetection, FaceCountDecidesWhateverTheRatioBounds)
 {
-    CheckSettings open = ShippedSettings();
+    CheckSettings open = PinnedSettings();
     open.ratio_y_min = open.ratio_x_min = -std::numeric_limits<float>::infinity();
     open.ratio_y_max = open.ratio_x_max = std::numeric_limits<float>::infinity();
     const struct {
@@ -171,12 +171,12 @@ TEST(FaceDetection, PassesTheDetectorArguments)
     cv::resize(photo, shrunk(cv::Rect(44, 62, 206, 289)), cv::Size(206, 289), 0, 0,
                cv::INTER_AREA);
     CheckVerdict verdict;
-    const FaceReport small = InspectFace(shrunk, ShippedSettings(), kProgramDir, verdict);
+    const FaceReport small = InspectFace(shrunk, PinnedSettings(), kProgramDir, verdict);
     EXPECT_EQ(small.result, FaceResult::NoSingleFace);
     EXPECT_TRUE(small.faces.empty());
 
     // The neighbour count comes from the settings, not a constant.
-    CheckSettings strict = ShippedSettings();
+    CheckSettings strict = PinnedSettings();
     strict.jc_precision = 500;
     EXPECT_EQ(CheckFace(photo, strict, kProgramDir, verdict), FaceResult::NoSingleFace);
 }
@@ -194,7 +194,7 @@ TEST(FaceDetection, UnusablePhotoFindsNoFace)
         SCOPED_TRACE(c.what);
         CheckVerdict verdict;
         verdict.faceOk = verdict.positionOk = true;
-        EXPECT_EQ(CheckFace(c.photo, ShippedSettings(), kProgramDir, verdict),
+        EXPECT_EQ(CheckFace(c.photo, PinnedSettings(), kProgramDir, verdict),
                   FaceResult::NoSingleFace);
         EXPECT_FALSE(verdict.faceOk);
         EXPECT_TRUE(verdict.positionOk);
@@ -221,7 +221,7 @@ class FacePlacementRatios : public ::testing::TestWithParam<PlacementCase> {};
 TEST_P(FacePlacementRatios, RoundLikeTheStoredThresholds)
 {
     const PlacementCase& c = GetParam();
-    CheckSettings s = ShippedSettings();
+    CheckSettings s = PinnedSettings();
     s.dst_width = c.dstWidth;
     s.dst_height = c.dstHeight;
     const FacePlacement p = PlaceFace(c.face, s);
@@ -245,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FacePlacement, AcceptsTheExampleFaceWithTheShippedBounds)
 {
-    const FacePlacement p = PlaceFace({90, 100, 120, 120}, ShippedSettings());
+    const FacePlacement p = PlaceFace({90, 100, 120, 120}, PinnedSettings());
     EXPECT_TRUE(p.wellPlaced);
     EXPECT_NEAR(p.ratioY, 0.39467, 5e-6);
     EXPECT_NEAR(p.ratioX, 0.59322, 5e-6);
@@ -254,7 +254,7 @@ TEST(FacePlacement, AcceptsTheExampleFaceWithTheShippedBounds)
 TEST(FacePlacement, BoundsAreStrict)
 {
     const cv::Rect face(90, 100, 120, 120);
-    const FacePlacement exact = PlaceFace(face, ShippedSettings());
+    const FacePlacement exact = PlaceFace(face, PinnedSettings());
     const float inf = std::numeric_limits<float>::infinity();
     const struct {
         const char* bound;
@@ -270,7 +270,7 @@ TEST(FacePlacement, BoundsAreStrict)
         SCOPED_TRACE(c.bound);
         const bool onY = c.field == &CheckSettings::ratio_y_min || c.field == &CheckSettings::ratio_y_max;
         const float value = onY ? exact.ratioY : exact.ratioX;
-        CheckSettings s = ShippedSettings();
+        CheckSettings s = PinnedSettings();
         s.*(c.field) = value;
         EXPECT_FALSE(PlaceFace(face, s).wellPlaced) << "a bound equal to the ratio must reject";
         s.*(c.field) = std::nextafter(value, c.beyond);
@@ -288,7 +288,7 @@ TEST(FaceCascade, MissingCascadeFindsNoFace)
     CheckVerdict verdict;
     verdict.faceOk = verdict.positionOk = true;
     const FaceReport report =
-        InspectFace(Normalised("id_white.jpg"), ShippedSettings(), empty.path(), verdict);
+        InspectFace(Normalised("id_white.jpg"), PinnedSettings(), empty.path(), verdict);
     EXPECT_EQ(report.result, FaceResult::NoSingleFace);
     EXPECT_TRUE(report.faces.empty());
     EXPECT_FALSE(verdict.faceOk);
@@ -296,7 +296,7 @@ TEST(FaceCascade, MissingCascadeFindsNoFace)
 
     // The program directory's cascade still serves after a failed look elsewhere.
     EXPECT_TRUE(LoadFaceCascade(kProgramDir));
-    EXPECT_EQ(CheckFace(Normalised("id_white.jpg"), ShippedSettings(), kProgramDir, verdict),
+    EXPECT_EQ(CheckFace(Normalised("id_white.jpg"), PinnedSettings(), kProgramDir, verdict),
               FaceResult::FaceAccepted);
 }
 
@@ -308,7 +308,7 @@ TEST(FaceCascade, FollowsChangesToTheFile)
     const Image photo = Normalised("id_white.jpg");
     const auto check = [&] {
         CheckVerdict verdict;
-        return CheckFace(photo, ShippedSettings(), dir.path(), verdict);
+        return CheckFace(photo, PinnedSettings(), dir.path(), verdict);
     };
     const auto restore = [&] {
         fs::copy_file(kProgramDir / kFaceCascadeFile, cascade,

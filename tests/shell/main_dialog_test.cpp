@@ -226,7 +226,7 @@ void MainDialogTest::conversionHonoursRowStride()
 void MainDialogTest::acceptedPhotoIsShownAndSavedUnderTwoNames()
 {
     if (!QFileInfo::exists(kAcceptedPhoto))
-        QSKIP("fixture id_white.jpg is missing");
+        QFAIL("fixture id_white.jpg is missing");
     QTemporaryDir out;
     CVelmoraDlg dlg;
     ScriptedChooser opens{{kAcceptedPhoto}};
@@ -272,7 +272,7 @@ void MainDialogTest::rejectedPhotoShowsItsTipAndSaveDoesNothing()
     QVERIFY(dlg.m_preview->isVisible());
     const std::filesystem::path tip = g_exeDir / "tips" / "state1.jpg";
     if (!std::filesystem::exists(tip))
-        QSKIP("tip picture state1.jpg is missing from the program directory");
+        QFAIL("tip picture state1.jpg is missing from the program directory");
     const QImage expected = ToQImage(cv::imread(tip.string(), cv::IMREAD_COLOR));
     QVERIFY(!expected.isNull());
     QCOMPARE(dlg.m_preview->ShownImage(), expected);
@@ -285,7 +285,7 @@ void MainDialogTest::rejectedPhotoShowsItsTipAndSaveDoesNothing()
 void MainDialogTest::cancelledOpenHidesPreviewAndDropsEarlierAcceptance()
 {
     if (!QFileInfo::exists(kAcceptedPhoto))
-        QSKIP("fixture id_white.jpg is missing");
+        QFAIL("fixture id_white.jpg is missing");
     CVelmoraDlg dlg;
     ScriptedChooser opens{{kAcceptedPhoto, QString()}};
     ScriptedChooser saves;
@@ -320,7 +320,7 @@ void MainDialogTest::saveBeforeAnyOpenDoesNothing()
 void MainDialogTest::failedSaveIsToldToTheUser()
 {
     if (!QFileInfo::exists(kAcceptedPhoto))
-        QSKIP("fixture id_white.jpg is missing");
+        QFAIL("fixture id_white.jpg is missing");
     QTemporaryDir dir;
     const QString unreachable = dir.filePath(QStringLiteral("no such folder/photo.jpg"));
     CVelmoraDlg dlg;

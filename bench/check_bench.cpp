@@ -14,25 +14,16 @@
 
 #include "engine/face.h"
 #include "engine/photo_check.h"
-#include "engine/settings.h"
+#include "installed.h"
 
 namespace {
 
-const std::filesystem::path kProgramDir = VELMORA_PROGRAM_DIR;
 const std::filesystem::path kPhoto = std::filesystem::path(VELMORA_FIXTURES_DIR) / "id_white.jpg";
-
-CheckSettings Installed()
-{
-    CheckSettings settings;
-    if (!ReadCheckSettingsFile(kProgramDir / "setting.ini", settings))
-        std::abort();
-    return settings;
-}
 
 void BM_RunPhotoCheck(benchmark::State& state)
 {
     g_exeDir = kProgramDir;
-    const CheckSettings settings = Installed();
+    const CheckSettings settings = InstalledSettings();
     LoadFaceCascade(g_exeDir);
     for (auto _ : state) {
         CheckVerdict verdict;
@@ -47,7 +38,7 @@ BENCHMARK(BM_RunPhotoCheck)->Unit(benchmark::kMillisecond);
 // What no implementation of the check can avoid: decode, resize, detect.
 void BM_Floor(benchmark::State& state)
 {
-    const CheckSettings settings = Installed();
+    const CheckSettings settings = InstalledSettings();
     cv::CascadeClassifier classifier((kProgramDir / kFaceCascadeFile).string());
     for (auto _ : state) {
         const cv::Mat decoded = cv::imread(kPhoto.string(), cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);

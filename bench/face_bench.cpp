@@ -11,13 +11,11 @@
 #include <opencv2/objdetect.hpp>
 
 #include "engine/face.h"
-#include "engine/photo_check.h"
+#include "installed.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kProgramDir = VELMORA_PROGRAM_DIR;
 
 Image NormalisedPortrait()
 {
@@ -27,15 +25,6 @@ Image NormalisedPortrait()
     if (!decoded.empty())
         cv::resize(decoded, normal, cv::Size(295, 413), 0, 0, cv::INTER_LINEAR);
     return normal;
-}
-
-// The installed settings: the detector's neighbour count and the ratio bounds.
-CheckSettings Settings()
-{
-    CheckSettings s;
-    if (!ReadCheckSettingsFile(kProgramDir / "setting.ini", s))
-        std::abort();
-    return s;
 }
 
 // What every check paid when the classifier was built afresh each time.
@@ -72,7 +61,7 @@ void BM_CheckFace(benchmark::State& state)
         state.SkipWithError("fixture or cascade missing");
         return;
     }
-    const CheckSettings settings = Settings();
+    const CheckSettings settings = InstalledSettings();
     CheckVerdict verdict;
     for (auto _ : state)
         benchmark::DoNotOptimize(CheckFace(photo, settings, kProgramDir, verdict));

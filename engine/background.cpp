@@ -99,12 +99,15 @@ BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings)
     return walk;
 }
 
-bool CheckBackground(const Image& photo, const CheckSettings& settings, CheckVerdict& verdict) {
-    const BackgroundWalk walk = WalkBackground(photo, settings);
+bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict) {
     // Every passing pixel would set the flag and the failing one clear it, so the net
     // write is this; with nothing examined the flag keeps what it had.
     if (walk.examined) {
         verdict.backgroundOk = !walk.firstFailure.has_value();
     }
     return verdict.backgroundOk;
+}
+
+bool CheckBackground(const Image& photo, const CheckSettings& settings, CheckVerdict& verdict) {
+    return RecordBackgroundVerdict(WalkBackground(photo, settings), verdict);
 }

@@ -25,6 +25,10 @@ bool IsBackgroundPixel(int h, float s, float v, const CheckSettings& settings);
 // Walks the left strip, then the right one, row by row, stopping at the first failing pixel.
 BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings);
 
+// Writes the walk's verdict into backgroundOk (left unwritten when no pixel was examined)
+// and returns the flag's value afterwards.
+bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict);
+
 // Judges the strips and writes verdict.backgroundOk (left unwritten when no pixel is
 // examined); returns the flag's value afterwards.
 bool CheckBackground(const Image& photo, const CheckSettings& settings, CheckVerdict& verdict);

@@ -75,9 +75,10 @@ CheckOutcome RunPhotoCheck(const std::filesystem::path& photo, const CheckSettin
         normalised = Normalise(decoded, settings);
     }  // the decoded source is released here
 
-    if (!CheckBackground(normalised, settings, verdict)) {
+    const BackgroundWalk background = WalkBackground(normalised, settings);
+    if (!RecordBackgroundVerdict(background, verdict)) {
         if (diagnostics)
-            diagnostics->backgroundFailure = WalkBackground(normalised, settings).firstFailure;
+            diagnostics->backgroundFailure = background.firstFailure;
         return Reject(TipImage::BackgroundNotPlain);
     }
 

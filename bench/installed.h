@@ -1,0 +1,18 @@
+// What the benchmarks share: the build tree's program directory and its settings.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/photo_check.h"
+
+inline const std::filesystem::path kProgramDir = VELMORA_PROGRAM_DIR;
+
+// The settings installed with the program; a benchmark without them would measure nothing real.
+inline CheckSettings InstalledSettings()
+{
+    CheckSettings settings;
+    if (!ReadCheckSettingsFile(kProgramDir / "setting.ini", settings))
+        std::abort();
+    return settings;
+}

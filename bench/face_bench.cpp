@@ -13,9 +13,7 @@
 #include "engine/face.h"
 #include "installed.h"
 
-
 namespace {
-
 
 Image NormalisedPortrait()
 {

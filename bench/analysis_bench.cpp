@@ -9,6 +9,8 @@
 #include "engine/background.h"
 #include "engine/hsi.h"
 
+using namespace velmora;
+
 namespace {
 
 constexpr int kWidth = 295;

@@ -12,34 +12,32 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/objdetect.hpp>
 
-#include "engine/face.h"
-#include "engine/photo_check.h"
+#include "velmora/photo_checker.h"
 #include "installed.h"
+
+using namespace velmora;
 
 namespace {
 
 const std::filesystem::path kPhoto = std::filesystem::path(VELMORA_FIXTURES_DIR) / "id_white.jpg";
 
-void BM_RunPhotoCheck(benchmark::State& state)
+void BM_PhotoCheck(benchmark::State& state)
 {
-    g_exeDir = kProgramDir;
-    const CheckSettings settings = InstalledSettings();
-    LoadFaceCascade(g_exeDir);
+    PhotoChecker checker(InstalledSettings(), kProgramDir);
     for (auto _ : state) {
-        CheckVerdict verdict;
-        const CheckOutcome outcome = RunPhotoCheck(kPhoto, settings, verdict);
+        const CheckOutcome outcome = checker.Check(kPhoto);
         if (!outcome.accepted)
             state.SkipWithError("the typical photo was not accepted");
         benchmark::DoNotOptimize(outcome.display.data);
     }
 }
-BENCHMARK(BM_RunPhotoCheck)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhotoCheck)->Unit(benchmark::kMillisecond);
 
 // What no implementation of the check can avoid: decode, resize, detect.
 void BM_Floor(benchmark::State& state)
 {
     const CheckSettings settings = InstalledSettings();
-    cv::CascadeClassifier classifier((kProgramDir / kFaceCascadeFile).string());
+    cv::CascadeClassifier classifier((kProgramDir / kFaceCascadeFileName).string());
     for (auto _ : state) {
         const cv::Mat decoded = cv::imread(kPhoto.string(), cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
         cv::Mat normalised;
@@ -93,10 +91,10 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto check = times_.find("BM_RunPhotoCheck");
+        const auto check = times_.find("BM_PhotoCheck");
         const auto floor = times_.find("BM_Floor");
         if (check != times_.end() && floor != times_.end())
-            std::cout << "RunPhotoCheck / floor = " << check->second / floor->second << " (target <= 1.25)\n";
+            std::cout << "PhotoChecker::Check / floor = " << check->second / floor->second << " (target <= 1.25)\n";
     }
 
 private:

@@ -11,7 +11,10 @@
 #include <opencv2/objdetect.hpp>
 
 #include "engine/face.h"
+#include "velmora/photo_checker.h"
 #include "installed.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -28,7 +31,7 @@ Image NormalisedPortrait()
 // What every check paid when the classifier was built afresh each time.
 void BM_CascadeLoad(benchmark::State& state)
 {
-    const std::string file = (kProgramDir / kFaceCascadeFile).string();
+    const std::string file = (kProgramDir / kFaceCascadeFileName).string();
     for (auto _ : state) {
         cv::CascadeClassifier classifier;
         if (!classifier.load(file)) {
@@ -40,29 +43,18 @@ void BM_CascadeLoad(benchmark::State& state)
 }
 BENCHMARK(BM_CascadeLoad)->Unit(benchmark::kMillisecond);
 
-// What a check pays to learn that the kept cascade is still current.
-void BM_CascadeUnchanged(benchmark::State& state)
-{
-    if (!LoadFaceCascade(kProgramDir)) {
-        state.SkipWithError("cascade missing");
-        return;
-    }
-    for (auto _ : state)
-        benchmark::DoNotOptimize(LoadFaceCascade(kProgramDir));
-}
-BENCHMARK(BM_CascadeUnchanged)->Unit(benchmark::kMicrosecond);
-
 void BM_CheckFace(benchmark::State& state)
 {
     const Image photo = NormalisedPortrait();
-    if (photo.empty() || !LoadFaceCascade(kProgramDir)) {
+    std::optional<FaceDetector> detector = FaceDetector::Load(kProgramDir / kFaceCascadeFileName);
+    if (photo.empty() || !detector) {
         state.SkipWithError("fixture or cascade missing");
         return;
     }
     const CheckSettings settings = InstalledSettings();
     CheckVerdict verdict;
     for (auto _ : state)
-        benchmark::DoNotOptimize(CheckFace(photo, settings, kProgramDir, verdict));
+        benchmark::DoNotOptimize(CheckFace(*detector, photo, settings, verdict));
     if (!verdict.positionOk)
         state.SkipWithError("the portrait was not accepted");
 }
@@ -72,7 +64,7 @@ void BM_DetectorAlone(benchmark::State& state)
 {
     const Image photo = NormalisedPortrait();
     cv::CascadeClassifier classifier;
-    if (photo.empty() || !classifier.load((kProgramDir / kFaceCascadeFile).string())) {
+    if (photo.empty() || !classifier.load((kProgramDir / kFaceCascadeFileName).string())) {
         state.SkipWithError("fixture or cascade missing");
         return;
     }

@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/photo_check.h"
+#include "velmora/settings.h"
 
 inline const std::filesystem::path kProgramDir = VELMORA_PROGRAM_DIR;
 
 // The settings installed with the program; a benchmark without them would measure nothing real.
-inline CheckSettings InstalledSettings()
+inline velmora::CheckSettings InstalledSettings()
 {
-    CheckSettings settings;
-    if (!ReadCheckSettingsFile(kProgramDir / "setting.ini", settings))
+    velmora::CheckSettings settings;
+    if (!velmora::ReadCheckSettingsFile(kProgramDir / "setting.ini", settings))
         std::abort();
     return settings;
 }

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "engine/hsi.h"
+
+namespace velmora {
 
 namespace {
 
@@ -64,16 +67,16 @@ BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings)
     }
     // Left strip first, then the right one anchored at the normalised width. Both are
     // clipped, so a photo of another size is never read outside its pixels.
-    const std::array<cv::Rect, 2> strips = {
-        ClippedStrip(0, settings, photo),
-        ClippedStrip(static_cast<long long>(settings.dst_width) - settings.jc_b, settings, photo),
-    };
+    const std::array<std::pair<Strip, cv::Rect>, 2> strips = {{
+        {Strip::Left, ClippedStrip(0, settings, photo)},
+        {Strip::Right, ClippedStrip(static_cast<long long>(settings.dst_width) - settings.jc_b, settings, photo)},
+    }};
 
     // Only the strips are converted: both conversions work pixel by pixel, so the bytes
     // equal those of converting the whole photo, at a fraction of the cost.
     HsiImage hsi;
     Image hsv;
-    for (const cv::Rect& strip : strips) {
+    for (const auto& [side, strip] : strips) {
         if (strip.empty()) {
             continue;
         }
@@ -90,7 +93,7 @@ BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings)
                 const float s = static_cast<float>(hsvRow[3 * x + 1]) / 255.0f;
                 const float v = static_cast<float>(hsvRow[3 * x + 2]) / 255.0f;
                 if (!IsBackgroundPixel(h, s, v, settings)) {
-                    walk.firstFailure = BackgroundPixel{strip.y + y, strip.x + x, h, s, v};
+                    walk.firstFailure = BackgroundPixel{strip.y + y, strip.x + x, side, h, s, v};
                     return walk;
                 }
             }
@@ -111,3 +114,5 @@ bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict) 
 bool CheckBackground(const Image& photo, const CheckSettings& settings, CheckVerdict& verdict) {
     return RecordBackgroundVerdict(WalkBackground(photo, settings), verdict);
 }
+
+}  // namespace velmora

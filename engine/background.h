@@ -3,20 +3,14 @@
 
 #include <optional>
 
-#include "engine/photo_check.h"
+#include "velmora/check_types.h"
+#include "velmora/reason.h"
 
-// One examined strip pixel with the values the rules judged.
-struct BackgroundPixel {
-    int row = 0;
-    int column = 0;
-    int h = 0;     // HSI hue byte
-    float s = 0;   // HSV saturation, 0..1
-    float v = 0;   // HSV value, 0..1
-};
+namespace velmora {
 
 struct BackgroundWalk {
-    bool examined = false;                       // at least one pixel was looked at
-    std::optional<BackgroundPixel> firstFailure; // the pixel that ended the walk, if any
+    bool examined = false;                        // at least one pixel was looked at
+    std::optional<BackgroundPixel> firstFailure;  // the pixel that ended the walk, if any
 };
 
 // The background rule chosen by `bgc`, for one pixel.
@@ -32,3 +26,5 @@ bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict);
 // Judges the strips and writes verdict.backgroundOk (left unwritten when no pixel is
 // examined); returns the flag's value afterwards.
 bool CheckBackground(const Image& photo, const CheckSettings& settings, CheckVerdict& verdict);
+
+}  // namespace velmora

@@ -7,30 +7,38 @@
 
 #include "engine/jpeg_structure.h"
 
-Image DecodeJpeg(const Bytes& bytes)
+namespace velmora {
+
+DecodedJpeg DecodeJpegStrict(std::span<const std::uint8_t> bytes)
 {
     // The library makes up the rows of a file cut short and spends seconds and gigabytes on a
     // tiny file that declares a huge frame, so both are refused before it sees the data.
     const auto layout = InspectJpeg(bytes);
-    if (!layout || !layout->complete || layout->width <= 0 || layout->height <= 0)
-        return {};
+    if (!layout || layout->width <= 0 || layout->height <= 0)
+        return {{}, DecodeFailure::Unsupported};
+    if (!layout->complete)
+        return {{}, DecodeFailure::Truncated};
     const std::int64_t pixels = std::int64_t{layout->width} * std::int64_t{layout->height};
     if (pixels > kMaxPhotoPixels)
-        return {};
+        return {{}, DecodeFailure::TooManyPixels};
 
     Image decoded;
     try {
-        decoded = cv::imdecode(cv::_InputArray(bytes), cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
+        // The wrapper only reads the bytes, whatever its non-const signature suggests.
+        const cv::Mat buffer(1, static_cast<int>(bytes.size()), CV_8UC1, const_cast<std::uint8_t*>(bytes.data()));
+        decoded = cv::imdecode(buffer, cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
     } catch (const cv::Exception&) {
-        return {};
+        return {{}, DecodeFailure::Damaged};
     } catch (const std::exception&) {
-        return {};
+        return {{}, DecodeFailure::Damaged};
     }
     if (decoded.empty() || decoded.type() != CV_8UC3 || decoded.cols != layout->width ||
         decoded.rows != layout->height)
-        return {};
-    return decoded;
+        return {{}, DecodeFailure::Damaged};
+    return {decoded, DecodeFailure::None};
 }
+
+Image DecodeJpeg(std::span<const std::uint8_t> bytes) { return DecodeJpegStrict(bytes).image; }
 
 Image DecodeJpegFile(const std::filesystem::path& file)
 {
@@ -39,3 +47,5 @@ Image DecodeJpegFile(const std::filesystem::path& file)
         return {};
     return DecodeJpeg(*bytes);
 }
+
+}  // namespace velmora

@@ -1,26 +1,32 @@
+#include "velmora/export.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <random>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include <opencv2/imgcodecs.hpp>
 
 #include "engine/file_tests.h"
-#include "engine/photo_check.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 
+namespace velmora {
+
 namespace {
 
-constexpr int kExportJpegQuality = 30;
-
-ExportResult Failure(std::string reason) { return {false, std::move(reason)}; }
+ExportResult Failure(ExportError error, std::string extension, std::error_code system = {})
+{
+    return {error, std::move(extension), system};
+}
 
 std::string LowerExtension(const std::filesystem::path& target)
 {
@@ -42,11 +48,26 @@ std::filesystem::path TemporarySibling(const std::filesystem::path& target)
     return target.parent_path() / name;
 }
 
-// Data written but not on disk is lost in a power failure; the rename must not outrun it.
-bool SyncToDisk([[maybe_unused]] const std::filesystem::path& file)
+std::error_code LastSystemError()
 {
 #ifdef _WIN32
-    return true;  // MoveFileEx with write-through is what the rename relies on there
+    return {static_cast<int>(GetLastError()), std::system_category()};
+#else
+    return {errno, std::generic_category()};
+#endif
+}
+
+// Data written but not on disk is lost in a power failure; the rename must not outrun it.
+bool SyncToDisk(const std::filesystem::path& file)
+{
+#ifdef _WIN32
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = FlushFileBuffers(handle) != 0;
+    CloseHandle(handle);
+    return flushed;
 #else
     const int fd = ::open(file.c_str(), O_RDONLY);
     if (fd < 0)
@@ -65,34 +86,77 @@ bool WriteNewFile(const std::filesystem::path& file, const std::vector<uchar>& b
     return !out.fail();
 }
 
+// Puts the finished file in the target's place in one step, so that the target is either the
+// old file or the new one, never a mixture. KeepExisting never replaces, even in a race.
+std::error_code MoveIntoPlace(const std::filesystem::path& from, const std::filesystem::path& to, ExportMode mode)
+{
+#ifdef _WIN32
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
+    if (mode == ExportMode::ReplaceExisting)
+        flags |= MOVEFILE_REPLACE_EXISTING;
+    if (!MoveFileExW(from.c_str(), to.c_str(), flags))
+        return LastSystemError();
+    return {};
+#else
+    if (mode == ExportMode::ReplaceExisting) {
+        std::error_code error;
+        std::filesystem::rename(from, to, error);
+        return error;
+    }
+    // A hard link fails when the target exists, where a rename would replace it.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return LastSystemError();
+    std::error_code ignored;
+    std::filesystem::remove(from, ignored);
+    return {};
+#endif
+}
+
+bool IsExistsError(const std::error_code& error)
+{
+    return error == std::errc::file_exists
+#ifdef _WIN32
+           || error.value() == ERROR_ALREADY_EXISTS || error.value() == ERROR_FILE_EXISTS
+#endif
+        ;
+}
+
 }  // namespace
 
-ExportResult ExportAcceptedPhoto(const std::filesystem::path& target, const CheckVerdict& verdict)
+ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::filesystem::path& target,
+                                 ExportMode mode)
 {
-    if (g_resultImage.empty())
-        return Failure("没有可保存的照片");
-
     const std::string ext = LowerExtension(target);
+    if (photo.empty())
+        return Failure(ExportError::NothingToSave, ext);
+
     std::vector<uchar> encoded;
     try {
-        if (ext.empty() || !cv::imencode(EncoderExtension(ext), g_resultImage, encoded,
-                                         {cv::IMWRITE_JPEG_QUALITY, kExportJpegQuality}))
-            return Failure("不支持的文件类型“" + ext + "”");
+        if (ext.empty() ||
+            !cv::imencode(EncoderExtension(ext), photo, encoded, {cv::IMWRITE_JPEG_QUALITY, kExportJpegQuality}))
+            return Failure(ExportError::UnsupportedExtension, ext);
     } catch (const cv::Exception&) {
-        return Failure("不支持的文件类型“" + ext + "”");
+        return Failure(ExportError::UnsupportedExtension, ext);
     }
 
-    // Write beside the target and rename over it at the end: a failed save leaves the
+    std::error_code error;
+    if (mode == ExportMode::KeepExisting && std::filesystem::exists(target, error))
+        return Failure(ExportError::TargetExists, ext);
+
+    // Write beside the target and move it into place at the end: a failed save leaves the
     // file that was there untouched, and never a half-written photo.
     const std::filesystem::path temporary = TemporarySibling(target);
-    std::error_code error;
-    const bool written = WriteNewFile(temporary, encoded) &&
-                         (verdict.stamped || AppendCheckStamp(temporary)) && SyncToDisk(temporary);
-    if (written)
-        std::filesystem::rename(temporary, target, error);
-    if (!written || error) {
+    errno = 0;
+    if (!WriteNewFile(temporary, encoded) || (!stamped && !AppendCheckStamp(temporary)) || !SyncToDisk(temporary)) {
+        const std::error_code cause = LastSystemError();
         std::filesystem::remove(temporary, error);
-        return Failure(written ? "无法替换目标文件" : "无法写入目标文件夹（文件夹不存在、无写权限或磁盘已满）");
+        return Failure(ExportError::CannotWrite, ext, cause);
     }
-    return {true, {}};
+    if (const std::error_code moved = MoveIntoPlace(temporary, target, mode)) {
+        std::filesystem::remove(temporary, error);
+        return Failure(IsExistsError(moved) ? ExportError::TargetExists : ExportError::CannotReplace, ext, moved);
+    }
+    return {ExportError::None, ext, {}};
 }
+
+}  // namespace velmora

@@ -6,18 +6,28 @@
 #include <vector>
 
 #include <opencv2/core/types.hpp>
+#include <opencv2/objdetect.hpp>
 
-#include "engine/photo_check.h"
+#include "velmora/check_types.h"
+#include "velmora/reason.h"
+
+namespace velmora {
 
 enum class FaceResult { NoSingleFace, BadlyPlacedFace, FaceAccepted };
 
-// The cascade file the detector loads from the program directory.
-inline constexpr const char* kFaceCascadeFile = "haarcascade_frontalface_alt2.xml";
+// The image library's frontal-face cascade, read once. Detection changes the classifier's
+// working buffers, so one detector serves one thread.
+class FaceDetector {
+public:
+    // Reads the cascade through the native path (any name opens); nothing when the file is
+    // missing, unreadable or not a cascade.
+    static std::optional<FaceDetector> Load(const std::filesystem::path& cascadeFile);
 
-struct FacePlacement {
-    float ratioY = 0;  // share of the photo height below the estimated chin line
-    float ratioX = 0;  // share of the photo width not covered by the face box
-    bool wellPlaced = false;
+    // The faces in the photo, found on its equalised grey image.
+    std::vector<cv::Rect> Detect(const Image& photo, int minNeighbours);
+
+private:
+    cv::CascadeClassifier m_classifier;
 };
 
 struct FaceReport {
@@ -26,17 +36,15 @@ struct FaceReport {
     std::optional<FacePlacement> placement;  // when exactly one face was found
 };
 
-// Loads (or keeps, while the file is unchanged) the cascade from the program directory.
-// False when it is missing or unreadable.
-bool LoadFaceCascade(const std::filesystem::path& exeDir);
-
 // The ratios of a face box in a photo of the settings' normalised size.
 FacePlacement PlaceFace(const cv::Rect& face, const CheckSettings& settings);
 
 // Finds the faces and judges the single one; writes faceOk, and positionOk when one face
-// was found. A missing cascade finds no face.
-FaceReport InspectFace(const Image& photo, const CheckSettings& settings,
-                       const std::filesystem::path& exeDir, CheckVerdict& verdict);
+// was found.
+FaceReport InspectFace(FaceDetector& detector, const Image& photo, const CheckSettings& settings,
+                       CheckVerdict& verdict);
 
-FaceResult CheckFace(const Image& photo, const CheckSettings& settings,
-                     const std::filesystem::path& exeDir, CheckVerdict& verdict);
+FaceResult CheckFace(FaceDetector& detector, const Image& photo, const CheckSettings& settings,
+                     CheckVerdict& verdict);
+
+}  // namespace velmora

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+namespace velmora {
+
 bool IsRegularFile(const std::filesystem::path& file)
 {
     std::error_code error;
@@ -45,3 +47,45 @@ std::optional<Bytes> ReadFileBytes(const std::filesystem::path& file, std::size_
         return std::nullopt;
     return bytes;
 }
+
+std::optional<PhotoFileData> ReadPhotoFile(const std::filesystem::path& file, std::size_t maxBytes)
+{
+    if (!IsRegularFile(file))
+        return std::nullopt;
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    if (!in)
+        return std::nullopt;
+    const std::streamoff end = in.tellg();
+    if (end < 0)
+        return std::nullopt;
+
+    PhotoFileData data;
+    data.length = static_cast<std::uintmax_t>(end);
+    const auto readAt = [&in](std::streamoff offset, std::size_t count, Bytes& into) {
+        into.resize(count);
+        in.seekg(offset);
+        in.read(reinterpret_cast<char*>(into.data()), static_cast<std::streamsize>(count));
+        into.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+        in.clear();
+    };
+    if (data.length <= maxBytes) {
+        readAt(0, static_cast<std::size_t>(data.length), data.contents);
+        if (in.bad())
+            return std::nullopt;
+        // A file cut short meanwhile is judged as read, all tests on the same bytes.
+        data.length = data.contents.size();
+        data.whole = true;
+        const std::size_t ends = std::min(kPhotoEndBytes, data.contents.size());
+        data.head.assign(data.contents.begin(), data.contents.begin() + static_cast<std::ptrdiff_t>(ends));
+        data.tail.assign(data.contents.end() - static_cast<std::ptrdiff_t>(ends), data.contents.end());
+        return data;
+    }
+    const auto ends = static_cast<std::size_t>(std::min<std::uintmax_t>(kPhotoEndBytes, data.length));
+    readAt(0, ends, data.head);
+    readAt(end - static_cast<std::streamoff>(ends), ends, data.tail);
+    if (in.bad())
+        return std::nullopt;
+    return data;
+}
+
+}  // namespace velmora

@@ -2,42 +2,65 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "engine/file_bytes.h"
 
+namespace velmora {
+
 namespace {
 
-constexpr std::uintmax_t kKiB = 1024;
+constexpr long long kKiB = 1024;
 
 }  // namespace
+
+bool StartsWithJpegMarker(std::span<const std::uint8_t> head)
+{
+    return head.size() >= 2 && head[0] == 0xFF && head[1] == 0xD8;
+}
+
+bool EndsWithCheckStamp(std::span<const std::uint8_t> tail)
+{
+    if (tail.size() < kCheckStamp.size())
+        return false;  // shorter than the stamp
+    return std::ranges::equal(tail.last(kCheckStamp.size()), kCheckStamp,
+                              [](std::uint8_t byte, char stamp) { return byte == static_cast<std::uint8_t>(stamp); });
+}
 
 bool IsJpegFile(const std::filesystem::path& photo)
 {
     const auto head = ReadFileHead(photo, 2);
-    return head && head->size() == 2 && (*head)[0] == 0xFF && (*head)[1] == 0xD8;
+    return head && StartsWithJpegMarker(*head);
 }
 
 bool HasCheckStamp(const std::filesystem::path& photo)
 {
-    if (!IsRegularFile(photo))
-        return false;
-    std::ifstream in(photo, std::ios::binary);
-    if (!in.seekg(-static_cast<std::streamoff>(kCheckStamp.size()), std::ios::end))
-        return false;  // shorter than the stamp
-    std::array<char, kCheckStamp.size()> tail{};
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    return in.gcount() == static_cast<std::streamsize>(tail.size()) && tail == kCheckStamp;
+    const auto data = ReadPhotoFile(photo, 0);
+    return data && EndsWithCheckStamp(data->tail);
+}
+
+long long MinimumFileLength(const CheckSettings& settings)
+{
+    // In 64 bits: a limit near the top of the int range must not wrap.
+    return static_cast<long long>(settings.pic_min_size) * kKiB;
+}
+
+std::optional<long long> MaximumFileLength(const CheckSettings& settings)
+{
+    if (settings.pic_max_size < 0)
+        return std::nullopt;
+    return static_cast<long long>(settings.pic_max_size) * kKiB;
 }
 
 bool IsFileLengthAccepted(std::uintmax_t length, const CheckSettings& settings)
 {
-    // In 64 bits: a file of 4 GiB and a few KiB must not wrap into the window.
-    const auto bound = [](int kib) { return static_cast<long long>(kib) * static_cast<long long>(kKiB); };
+    // A file of 4 GiB and a few KiB must not wrap into the window either.
     const auto len = static_cast<long long>(std::min<std::uintmax_t>(length, std::uintmax_t{1} << 62));
-    if (len < bound(settings.pic_min_size))
+    if (len < MinimumFileLength(settings))
         return false;
-    return settings.pic_max_size < 0 || len <= bound(settings.pic_max_size);
+    const auto maximum = MaximumFileLength(settings);
+    return !maximum || len <= *maximum;
 }
 
 bool IsFileSizeAccepted(const std::filesystem::path& photo, const CheckSettings& settings)
@@ -54,3 +77,5 @@ bool AppendCheckStamp(const std::filesystem::path& file)
     out.close();
     return !out.fail();
 }
+
+}  // namespace velmora

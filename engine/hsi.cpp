@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+namespace velmora {
+
 namespace {
 
 // The hue bytes stored files and thresholds were tuned against come from exactly this
@@ -67,3 +69,5 @@ void ConvertToHsi(const Image& bgr, HsiImage& hsi) {
         }
     }
 }
+
+}  // namespace velmora

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace velmora {
+
 namespace {
 
 constexpr std::uint8_t kMarkerPrefix = 0xFF;
@@ -119,3 +121,5 @@ std::optional<JpegLayout> InspectJpeg(std::span<const std::uint8_t> bytes)
         return std::nullopt;
     return layout;
 }
+
+}  // namespace velmora

@@ -7,6 +7,8 @@
 #include <optional>
 #include <span>
 
+namespace velmora {
+
 struct JpegLayout {
     int width = 0;   // from the first frame header
     int height = 0;
@@ -17,3 +19,5 @@ struct JpegLayout {
 // The layout of the bytes, or nothing when they do not start with a JPEG start-of-image marker
 // or carry no frame header before the data ends.
 std::optional<JpegLayout> InspectJpeg(std::span<const std::uint8_t> bytes);
+
+}  // namespace velmora

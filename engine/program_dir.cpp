@@ -1,4 +1,4 @@
-#include "engine/photo_check.h"
+#include "velmora/program_dir.h"
 
 #include <system_error>
 
@@ -6,11 +6,7 @@
 #include <windows.h>
 #endif
 
-std::filesystem::path g_exeDir;
-std::string g_exeDirA;
-CheckSettings g_settings;
-CheckVerdict g_verdict;
-Image g_resultImage;
+namespace velmora {
 
 namespace {
 
@@ -37,12 +33,12 @@ std::filesystem::path ExecutablePath()
 
 }  // namespace
 
-void LocateProgramDirectory()
+std::filesystem::path LocateProgramDirectory()
 {
     std::error_code error;
     const std::filesystem::path exe = ExecutablePath();
     const std::filesystem::path dir = exe.empty() ? std::filesystem::current_path(error) : exe.parent_path();
-    g_exeDir = dir / "";  // keep the trailing separator
-    const std::u8string text = g_exeDir.u8string();
-    g_exeDirA.assign(text.begin(), text.end());
+    return dir / "";  // keep the trailing separator
 }
+
+}  // namespace velmora

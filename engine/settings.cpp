@@ -1,4 +1,4 @@
-#include "engine/settings.h"
+#include "velmora/settings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,10 +10,11 @@
 
 #include "engine/file_bytes.h"
 
+namespace velmora {
+
 namespace {
 
 constexpr std::string_view kSection = "zpshcs";
-constexpr std::string_view kSettingsFile = "setting.ini";
 // The Windows program reads a real value into a 20-character buffer: 19 characters and a NUL.
 constexpr std::size_t kRealValueChars = 19;
 
@@ -237,10 +238,14 @@ std::optional<std::string> FindOutOfRangeKey(const CheckSettings& s)
         return "dst_width";
     if (s.dst_height < 1 || s.dst_height > kMaxNormalisedSide)
         return "dst_height";
-    // The background strips must lie inside the normalised photo.
-    if (s.jc_a > s.dst_height)
+    // Only the checks read the background strips; normalising alone never does.
+    if (s.NormaliseOnly())
+        return std::nullopt;
+    // The strips must lie inside the normalised photo and hold at least one pixel: an empty
+    // strip would judge no background at all.
+    if (s.jc_a < 1 || s.jc_a > s.dst_height)
         return "jc_a";
-    if (s.jc_b > s.dst_width)
+    if (s.jc_b < 1 || s.jc_b > s.dst_width)
         return "jc_b";
     return std::nullopt;
 }
@@ -250,17 +255,22 @@ SettingsLoad ReadCheckSettingsFile(const std::filesystem::path& file, CheckSetti
     std::error_code error;
     if (!std::filesystem::exists(file, error))
         return {SettingsStatus::Missing, {}};
-    // A settings path that is a directory or unreadable reads as an empty file: every key defaults.
-    const Bytes bytes = ReadFileHead(file, kMaxSettingsBytes).value_or(Bytes{});
+    // A folder of that name, or a file we may not read, is not a settings file whose keys all
+    // default: that would check every photo against thresholds nobody chose.
+    const auto bytes = ReadFileHead(file, kMaxSettingsBytes);
+    if (!bytes)
+        return {SettingsStatus::Unreadable, {}};
     const CheckSettings parsed =
-        ParseCheckSettings(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        ParseCheckSettings(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     if (auto key = FindOutOfRangeKey(parsed))
         return {SettingsStatus::OutOfRange, std::move(*key)};
     out = parsed;
     return {SettingsStatus::Loaded, {}};
 }
 
-SettingsLoad LoadCheckSettings(const std::filesystem::path& exeDir)
+SettingsLoad LoadCheckSettings(const std::filesystem::path& programDir, CheckSettings& out)
 {
-    return ReadCheckSettingsFile(exeDir / kSettingsFile, g_settings);
+    return ReadCheckSettingsFile(programDir / kSettingsFileName, out);
 }
+
+}  // namespace velmora

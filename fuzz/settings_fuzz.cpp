@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/settings.h"
+#include "velmora/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const CheckSettings settings = ParseCheckSettings(std::string_view(reinterpret_cast<const char*>(data), size));
-    (void)FindOutOfRangeKey(settings);
+    const velmora::CheckSettings settings = velmora::ParseCheckSettings(std::string_view(reinterpret_cast<const char*>(data), size));
+    (void)velmora::FindOutOfRangeKey(settings);
     return 0;
 }

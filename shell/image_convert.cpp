@@ -2,7 +2,7 @@
 
 #include <opencv2/core.hpp>
 
-QImage ToQImage(const Image& image)
+QImage ToQImage(const velmora::Image& image)
 {
     if (image.empty() || image.type() != CV_8UC3)
         return {};

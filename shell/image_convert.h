@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "engine/photo_check.h"
+#include "velmora/check_types.h"
 
 // A deep copy of an 8-bit blue-green-red image; a null QImage for an empty image or any other type.
-QImage ToQImage(const Image& image);
+QImage ToQImage(const velmora::Image& image);

@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "engine/face.h"
 #include "shell/artwork.h"
 #include "shell/image_convert.h"
 #include "shell/picture_button.h"
@@ -49,11 +48,32 @@ void ShowWarning(QWidget* parent, const QString& text)
 
 }  // namespace
 
-QString SettingsFailureText(const SettingsLoad& load)
+QString SettingsFailureText(const velmora::SettingsLoad& load)
 {
-    if (load.status == SettingsStatus::OutOfRange)
+    // A folder or an unreadable file in its place is as good as no settings file.
+    if (load.status == velmora::SettingsStatus::OutOfRange)
         return QStringLiteral("setting.ini 中 %1 的值超出范围！").arg(QString::fromStdString(load.key));
     return QStringLiteral("setting.ini文件丢失！");
+}
+
+QString ExportFailureText(const velmora::ExportResult& result)
+{
+    using velmora::ExportError;
+    switch (result.error) {
+    case ExportError::None:
+        return {};
+    case ExportError::NothingToSave:
+        return QStringLiteral("没有可保存的照片");
+    case ExportError::UnsupportedExtension:
+        return QStringLiteral("不支持的文件类型“%1”").arg(QString::fromStdString(result.extension));
+    case ExportError::CannotWrite:
+        return QStringLiteral("无法写入目标文件夹（文件夹不存在、无写权限或磁盘已满）");
+    case ExportError::TargetExists:
+        return QStringLiteral("目标文件已存在");
+    case ExportError::CannotReplace:
+        return QStringLiteral("无法替换目标文件");
+    }
+    return {};
 }
 
 QString ApplicationCaption()
@@ -65,10 +85,11 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), m_hIcon(LoadApplicationIcon())
 {
     LocateProgramDirectory();
-    if (const SettingsLoad load = LoadCheckSettings(g_exeDir); !load)
+    if (const velmora::SettingsLoad load = LoadCheckSettings(); !load)
         ExitWithMessage(SettingsFailureText(load));
-    if (!LoadFaceCascade(g_exeDir))
-        ExitWithMessage(QStringLiteral("%1文件丢失！").arg(QString::fromLatin1(kFaceCascadeFile)));
+    m_checker.emplace(g_settings, g_exeDir);
+    if (!m_checker->HasFaceDetector())
+        ExitWithMessage(QStringLiteral("%1文件丢失！").arg(QString::fromLatin1(velmora::kFaceCascadeFileName)));
 
     m_chooseOpenPath = [this] { return ChooseOpenPathNatively(); };
     m_chooseSavePath = [this] { return ChooseSavePathNatively(); };
@@ -153,7 +174,7 @@ void CVelmoraDlg::PreparePreview()
     m_picture->hide();
 }
 
-void CVelmoraDlg::ShowInPreview(const Image& image)
+void CVelmoraDlg::ShowInPreview(const velmora::Image& image)
 {
     if (m_preview)
         m_preview->SetImage(ToQImage(image));
@@ -168,15 +189,16 @@ void CVelmoraDlg::OnOpenPhoto()
     if (path.isEmpty())
         return;
 
-    CheckOutcome outcome;
+    velmora::CheckOutcome outcome;
     QString failure;
     try {
         const CBusyCursor busy;
-        outcome = RunPhotoCheck(ToPath(path), g_settings, g_verdict);
+        outcome = m_checker->Check(ToPath(path));
+        RecordOutcome(outcome);
     } catch (const std::exception& error) {
         // A check that breaks down must not take the program with it, nor leave a photo to save.
         g_resultImage.release();
-        outcome = CheckOutcome{};
+        outcome = velmora::CheckOutcome{};
         failure = QString::fromStdString(error.what());
     }
     ShowInPreview(outcome.display);
@@ -192,15 +214,16 @@ void CVelmoraDlg::OnSavePhoto()
     if (path.isEmpty())
         return;
 
-    ExportResult result;
+    QString failure;
     try {
-        result = ExportAcceptedPhoto(ToPath(path), g_verdict);
+        if (const auto result = velmora::ExportAcceptedPhoto(g_resultImage, g_verdict.stamped, ToPath(path)); !result)
+            failure = ExportFailureText(result);
     } catch (const std::exception& error) {
-        result = ExportResult{false, error.what()};
+        failure = QString::fromStdString(error.what());
     }
     // The applicant would otherwise hand in a file that was never written.
-    if (!result)
-        ShowWarning(this, QStringLiteral("照片保存失败：%1").arg(QString::fromStdString(result.reason)));
+    if (!failure.isNull())
+        ShowWarning(this, QStringLiteral("照片保存失败：%1").arg(failure));
 }
 
 QString CVelmoraDlg::ChooseOpenPathNatively()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QDialog>
 #include <QIcon>
@@ -10,8 +11,9 @@
 #include <QRect>
 #include <QString>
 
-#include "engine/photo_check.h"
+#include "shell/check_state.h"
 #include "shell/dialog_units.h"
+#include "velmora/export.h"
 
 class QFrame;
 class QLabel;
@@ -37,7 +39,10 @@ inline constexpr const char* kOpenPhotoFilter = "JPEG Files (*.jpg *.jpeg *.jpg 
 inline constexpr const char* kSavePhotoFilter = "JPEG(*.jpg *.jpeg *jpe *jfif)";
 
 // What the start-up message says when setting.ini cannot be used.
-QString SettingsFailureText(const SettingsLoad& load);
+QString SettingsFailureText(const velmora::SettingsLoad& load);
+
+// What the user is told when a save fails.
+QString ExportFailureText(const velmora::ExportResult& result);
 
 // The caption of the program's messages: the executable's file name without its extension.
 QString ApplicationCaption();
@@ -69,7 +74,7 @@ public:
     // Places the preview over the picture frame's client area and hides the frame.
     void PreparePreview();
     // Shows the image stretched over the frame, and the frame; an empty image leaves it blank.
-    void ShowInPreview(const Image& image);
+    void ShowInPreview(const velmora::Image& image);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -79,6 +84,8 @@ private:
     QString ChooseOpenPathNatively();
     QString ChooseSavePathNatively();
 
+    // Checks every photo with the settings loaded at start.
+    std::optional<velmora::PhotoChecker> m_checker;
     QIcon m_hIcon;
     DialogBaseUnits m_baseUnits;
     QPixmap m_background;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,8 +19,11 @@
 #include <opencv2/imgproc.hpp>
 
 #include "engine/face.h"
+#include "velmora/photo_checker.h"
+#include "velmora/settings.h"
 
 namespace fs = std::filesystem;
+using namespace velmora;
 
 namespace {
 
@@ -219,8 +223,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: not the 512 x 512 portrait\n", argv[1]);
         return 1;
     }
-    if (!LoadFaceCascade(cascadeDir)) {
-        std::fprintf(stderr, "%s: no readable %s\n", cascadeDir.c_str(), kFaceCascadeFile);
+    std::optional<FaceDetector> detector = FaceDetector::Load(cascadeDir / kFaceCascadeFileName);
+    if (!detector) {
+        std::fprintf(stderr, "%s: no readable %s\n", cascadeDir.c_str(), kFaceCascadeFileName.data());
         return 1;
     }
 
@@ -250,7 +255,7 @@ int main(int argc, char** argv)
         cv::Mat normal;
         cv::resize(decoded, normal, kNormalSize, 0, 0, cv::INTER_LINEAR);
         CheckVerdict verdict;
-        const FaceReport report = InspectFace(normal, settings, cascadeDir, verdict);
+        const FaceReport report = InspectFace(*detector, normal, settings, verdict);
 
         const auto bytes = fs::file_size(file);
         const double kib = double(bytes) / 1024;

@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/face.h"
-#include "engine/photo_check.h"
-#include "engine/sequence.h"
+#include "velmora/export.h"
+#include "velmora/photo_checker.h"
+#include "velmora/program_dir.h"
+#include "velmora/settings.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -107,9 +110,39 @@ std::string JsonString(std::string_view text)
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
-std::string JsonLine(const std::filesystem::path& photo, const CheckOutcome& outcome, const CheckVerdict& v,
-                     const CheckDiagnostics& diagnostics, const std::optional<ExportResult>& saved)
+const char* ErrorText(CheckError error)
 {
+    switch (error) {
+    case CheckError::None: return "";
+    case CheckError::FileUnreadable: return "cannot read the file";
+    case CheckError::DetectorUnavailable: return "face detector unavailable";
+    }
+    return "cannot check";
+}
+
+std::string PathText(const std::filesystem::path& path);
+
+std::string ExportErrorText(const ExportResult& result, const std::filesystem::path& target)
+{
+    switch (result.error) {
+    case ExportError::None: return "";
+    case ExportError::NothingToSave: return "nothing to save";
+    case ExportError::UnsupportedExtension: return "no encoder for the extension \"" + result.extension + "\"";
+    case ExportError::CannotWrite: return "cannot write in the folder" + (result.system ? ": " + result.system.message() : "");
+    case ExportError::TargetExists: return PathText(target) + " exists";
+    case ExportError::CannotReplace: return "cannot move the file into place" + (result.system ? ": " + result.system.message() : "");
+    }
+    return "not saved";
+}
+
+struct Saved {
+    std::filesystem::path target;
+    ExportResult result;
+};
+
+std::string JsonLine(const std::filesystem::path& photo, const CheckOutcome& outcome, const std::optional<Saved>& saved)
+{
+    const CheckVerdict& v = outcome.verdict;
     std::ostringstream json;
     json << "{\"file\": " << JsonString(PathText(photo)) << ", \"accepted\": " << Bool(outcome.accepted)
          << ", \"tip\": ";
@@ -117,6 +150,8 @@ std::string JsonLine(const std::filesystem::path& photo, const CheckOutcome& out
         json << static_cast<int>(*outcome.tip);
     else
         json << "null";
+    if (outcome.error != CheckError::None)
+        json << ", \"error\": " << JsonString(ErrorText(outcome.error));
     json << ", \"verdict\": {\"jpeg\": " << Bool(v.jpeg) << ", \"stamped\": " << Bool(v.stamped)
          << ", \"sizeOk\": " << Bool(v.sizeOk) << ", \"dimsOk\": " << Bool(v.dimsOk)
          << ", \"backgroundOk\": " << Bool(v.backgroundOk) << ", \"faceOk\": " << Bool(v.faceOk)
@@ -125,50 +160,48 @@ std::string JsonLine(const std::filesystem::path& photo, const CheckOutcome& out
         json << ", \"width\": " << outcome.display.cols << ", \"height\": " << outcome.display.rows;
     else
         json << ", \"width\": null, \"height\": null";
-    if (const auto& p = diagnostics.backgroundFailure)
+    if (const auto& p = outcome.backgroundFailure)
         json << ", \"backgroundFailure\": {\"row\": " << p->row << ", \"column\": " << p->column
              << ", \"h\": " << p->h << ", \"s\": " << p->s << ", \"v\": " << p->v << "}";
-    if (const auto& face = diagnostics.face) {
-        json << ", \"faces\": " << face->faces.size();
-        if (face->placement && face->faces.size() == 1) {
-            const cv::Rect& r = face->faces.front();
+    if (outcome.stage == CheckStage::Face && outcome.error == CheckError::None) {
+        json << ", \"faces\": " << outcome.faces.size();
+        if (outcome.placement && outcome.faces.size() == 1) {
+            const cv::Rect& r = outcome.faces.front();
             json << ", \"face\": {\"x\": " << r.x << ", \"y\": " << r.y << ", \"width\": " << r.width
-                 << ", \"height\": " << r.height << ", \"ratioY\": " << face->placement->ratioY
-                 << ", \"ratioX\": " << face->placement->ratioX << "}";
+                 << ", \"height\": " << r.height << ", \"ratioY\": " << outcome.placement->ratioY
+                 << ", \"ratioX\": " << outcome.placement->ratioX << "}";
         }
     }
     if (saved) {
-        json << ", \"saved\": " << Bool(saved->ok);
-        if (!saved->ok)
-            json << ", \"saveError\": " << JsonString(saved->reason);
+        json << ", \"saved\": " << Bool(static_cast<bool>(saved->result));
+        if (!saved->result)
+            json << ", \"saveError\": " << JsonString(ExportErrorText(saved->result, saved->target));
     }
     json << "}";
     return json.str();
 }
 
-std::string TextLine(const std::filesystem::path& photo, const CheckOutcome& outcome,
-                     const std::optional<ExportResult>& saved)
+std::string TextLine(const std::filesystem::path& photo, const CheckOutcome& outcome, const std::optional<Saved>& saved)
 {
     std::ostringstream line;
     line << PathText(photo) << ": ";
-    if (outcome.accepted)
+    if (outcome.error != CheckError::None)
+        line << "error: " << ErrorText(outcome.error);
+    else if (outcome.accepted)
         line << "accepted (" << outcome.display.cols << " x " << outcome.display.rows << ")";
     else
         line << "rejected, tip " << static_cast<int>(*outcome.tip) << ": " << TipReason(*outcome.tip);
     if (saved)
-        line << (saved->ok ? ", saved" : ", not saved: " + saved->reason);
+        line << (saved->result ? ", saved" : ", not saved: " + ExportErrorText(saved->result, saved->target));
     return line.str();
 }
 
-// Saves the accepted photo under its own name in the folder, unless that is the photo itself.
-ExportResult SaveAccepted(const std::filesystem::path& photo, const std::filesystem::path& dir,
-                          const CheckVerdict& verdict)
+// Saves the accepted photo under its own name in the folder; a file already there, the photo
+// itself included, is never replaced.
+Saved SaveAccepted(const std::filesystem::path& photo, const std::filesystem::path& dir, const CheckOutcome& outcome)
 {
     const std::filesystem::path target = dir / photo.filename();
-    std::error_code error;
-    if (std::filesystem::equivalent(photo, target, error))
-        return {false, "the target is the photo itself"};
-    return ExportAcceptedPhoto(target, verdict);
+    return {target, ExportAcceptedPhoto(outcome.display, outcome.verdict.stamped, target, ExportMode::KeepExisting)};
 }
 
 }  // namespace
@@ -181,19 +214,23 @@ int main(int argc, char** argv)
         return kBadUsage;
     }
 
-    LocateProgramDirectory();
+    const std::filesystem::path programDir = LocateProgramDirectory();
     CheckSettings settings;
-    const std::filesystem::path settingsFile = options->settingsFile.value_or(g_exeDir / "setting.ini");
+    const std::filesystem::path settingsFile = options->settingsFile.value_or(programDir / kSettingsFileName);
     const SettingsLoad load = ReadCheckSettingsFile(settingsFile, settings);
     if (!load) {
-        std::cerr << "velmora-check: " << PathText(settingsFile)
-                  << (load.status == SettingsStatus::Missing ? ": no such settings file"
-                                                             : ": value out of range: " + load.key)
-                  << '\n';
+        std::cerr << "velmora-check: " << PathText(settingsFile) << ": ";
+        switch (load.status) {
+        case SettingsStatus::Missing: std::cerr << "no such settings file\n"; break;
+        case SettingsStatus::Unreadable: std::cerr << "cannot read the settings file\n"; break;
+        default: std::cerr << "value out of range: " << load.key << '\n'; break;
+        }
         return kBadUsage;
     }
-    if (!LoadFaceCascade(g_exeDir)) {
-        std::cerr << "velmora-check: " << PathText(g_exeDir / kFaceCascadeFile) << ": face cascade missing or unreadable\n";
+    PhotoChecker checker(settings, programDir);
+    if (!checker.HasFaceDetector()) {
+        std::cerr << "velmora-check: " << PathText(programDir / kFaceCascadeFileName)
+                  << ": face cascade missing or unreadable\n";
         return kBadUsage;
     }
     if (options->saveDir && !std::filesystem::is_directory(*options->saveDir)) {
@@ -203,18 +240,13 @@ int main(int argc, char** argv)
 
     int status = kAllAccepted;
     for (const std::filesystem::path& photo : options->photos) {
-        CheckVerdict verdict;
-        CheckDiagnostics diagnostics;
-        g_resultImage.release();
-        const CheckOutcome outcome = RunPhotoCheck(photo, settings, verdict, &diagnostics);
-        std::optional<ExportResult> saved;
+        const CheckOutcome outcome = checker.Check(photo);
+        std::optional<Saved> saved;
         if (outcome.accepted && options->saveDir)
-            saved = SaveAccepted(photo, *options->saveDir, verdict);
-        if (!outcome.accepted || (saved && !saved->ok))
+            saved = SaveAccepted(photo, *options->saveDir, outcome);
+        if (!outcome.accepted || (saved && !saved->result))
             status = kSomeRejected;
-        std::cout << (options->json ? JsonLine(photo, outcome, verdict, diagnostics, saved)
-                                    : TextLine(photo, outcome, saved))
-                  << '\n';
+        std::cout << (options->json ? JsonLine(photo, outcome, saved) : TextLine(photo, outcome, saved)) << '\n';
     }
     return status;
 }

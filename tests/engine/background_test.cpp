@@ -12,6 +12,8 @@
 #include "engine/background.h"
 #include "engine/hsi.h"
 
+using namespace velmora;
+
 namespace {
 
 // Fixed thresholds for the rule tests (the values setting.ini ships with), so that a

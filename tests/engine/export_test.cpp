@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/file_tests.h"
-#include "engine/photo_check.h"
+#include "velmora/export.h"
+#include "velmora/photo_checker.h"
 #include "photo_fixtures.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -17,18 +20,18 @@ const std::string kStamp(kCheckStamp.begin(), kCheckStamp.end());
 
 class Export : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_exeDir = ProgramDir();
-        g_resultImage.release();
-    }
-    void TearDown() override { g_resultImage.release(); }
-
-    // Opens a photo as the Open command does, leaving the verdict and the result image.
+    // Opens a photo as the desktop program does, keeping the verdict and the accepted photo.
     CheckOutcome Open(const std::filesystem::path& photo)
     {
-        g_resultImage.release();
-        return RunPhotoCheck(photo, InstalledSettings(), verdict);
+        const CheckOutcome outcome = checker.Check(photo);
+        outcome.MergeInto(verdict);
+        result = outcome.accepted ? outcome.display : Image();
+        return outcome;
+    }
+
+    ExportResult Save(const std::filesystem::path& target, ExportMode mode = ExportMode::ReplaceExisting)
+    {
+        return ExportAcceptedPhoto(result, verdict.stamped, target, mode);
     }
 
     std::vector<std::filesystem::path> FolderContents() const
@@ -41,17 +44,20 @@ protected:
     }
 
     TempDir dir;
+    PhotoChecker checker{InstalledSettings(), ProgramDir()};
     CheckVerdict verdict;
+    Image result;
 };
 
 TEST_F(Export, WritesQualityThirtyJpegWithStamp)
 {
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
     const auto target = dir.path() / "报名照片.jpg";
-    const ExportResult result = ExportAcceptedPhoto(target, verdict);
-    ASSERT_TRUE(result) << result.reason;
+    const ExportResult saved = Save(target);
+    ASSERT_TRUE(saved) << static_cast<int>(saved.error);
+    EXPECT_EQ(saved.extension, ".jpg");
 
-    const std::string expected = Encode(g_resultImage, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 30}) + kStamp;
+    const std::string expected = Encode(result, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 30}) + kStamp;
     EXPECT_EQ(ReadWholeFile(target), expected);
 }
 
@@ -59,7 +65,7 @@ TEST_F(Export, RoundTripTakesStampedPathAndReexportCarriesNoStamp)
 {
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
     const auto saved = dir.path() / "saved.jpg";
-    ASSERT_TRUE(ExportAcceptedPhoto(saved, verdict));
+    ASSERT_TRUE(Save(saved));
 
     // Reopened, the saved photo is recognised and shown as stored.
     const CheckOutcome reopened = Open(saved);
@@ -69,7 +75,7 @@ TEST_F(Export, RoundTripTakesStampedPathAndReexportCarriesNoStamp)
 
     // Saved again after a stamped open: a fresh encoding without the stamp, which runs all checks.
     const auto again = dir.path() / "again.jpg";
-    ASSERT_TRUE(ExportAcceptedPhoto(again, verdict));
+    ASSERT_TRUE(Save(again));
     const std::string bytes = ReadWholeFile(again);
     EXPECT_NE(bytes.substr(bytes.size() - kStamp.size()), kStamp);
     EXPECT_FALSE(HasCheckStamp(again));
@@ -82,8 +88,8 @@ TEST_F(Export, SavingTwiceReplacesTheFileWithOneStamp)
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
     const auto target = dir.path() / "photo.jpg";
     WriteFile(target, "an older file");
-    ASSERT_TRUE(ExportAcceptedPhoto(target, verdict));
-    ASSERT_TRUE(ExportAcceptedPhoto(target, verdict));
+    ASSERT_TRUE(Save(target));
+    ASSERT_TRUE(Save(target));
     const std::string bytes = ReadWholeFile(target);
     EXPECT_EQ(bytes.substr(bytes.size() - kStamp.size()), kStamp);
     EXPECT_NE(bytes.substr(bytes.size() - 2 * kStamp.size(), kStamp.size()), kStamp);
@@ -102,9 +108,9 @@ TEST_P(ExportFormat, EncoderFollowsExtensionAndStampIsAppended)
 {
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
     const auto target = dir.path() / GetParam().file;
-    ASSERT_TRUE(ExportAcceptedPhoto(target, verdict));
+    ASSERT_TRUE(Save(target));
     const std::string expected =
-        Encode(g_resultImage, GetParam().encoderExt, {cv::IMWRITE_JPEG_QUALITY, 30}) + kStamp;
+        Encode(result, GetParam().encoderExt, {cv::IMWRITE_JPEG_QUALITY, 30}) + kStamp;
     EXPECT_EQ(ReadWholeFile(target), expected);
 }
 
@@ -118,6 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExportFormat,
 struct FailureCase {
     const char* name;
     const char* target;  // relative to the test folder
+    ExportError error;
+    ExportMode mode = ExportMode::ReplaceExisting;
 };
 
 class ExportFailure : public Export, public testing::WithParamInterface<FailureCase> {};
@@ -127,23 +135,28 @@ TEST_P(ExportFailure, IsReportedAndLeavesEverythingAsItWas)
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
     WriteFile(dir.path() / "keep.xyz", "precious");
     WriteFile(dir.path() / "keep", "precious");
+    WriteFile(dir.path() / "keep.jpg", "precious");
     std::filesystem::create_directory(dir.path() / "folder.jpg");
     const auto before = FolderContents();
 
-    const ExportResult result = ExportAcceptedPhoto(dir.path() / GetParam().target, verdict);
-    EXPECT_FALSE(result);
-    EXPECT_FALSE(result.reason.empty());
+    const ExportResult saved = Save(dir.path() / GetParam().target, GetParam().mode);
+    EXPECT_EQ(saved.error, GetParam().error);
     EXPECT_EQ(FolderContents(), before);
     EXPECT_EQ(ReadWholeFile(dir.path() / "keep.xyz"), "precious");
     EXPECT_EQ(ReadWholeFile(dir.path() / "keep"), "precious");
+    EXPECT_EQ(ReadWholeFile(dir.path() / "keep.jpg"), "precious");
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.jpg"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExportFailure,
-                         testing::Values(FailureCase{"ExtensionWithoutEncoder", "keep.xyz"},
-                                         FailureCase{"NoExtension", "keep"},
-                                         FailureCase{"MissingFolder", "missing/photo.jpg"},
-                                         FailureCase{"TargetIsDirectory", "folder.jpg"}),
+                         testing::Values(FailureCase{"ExtensionWithoutEncoder", "keep.xyz", ExportError::UnsupportedExtension},
+                                         FailureCase{"NoExtension", "keep", ExportError::UnsupportedExtension},
+                                         FailureCase{"MissingFolder", "missing/photo.jpg", ExportError::CannotWrite},
+                                         FailureCase{"TargetIsDirectory", "folder.jpg", ExportError::CannotReplace},
+                                         FailureCase{"KeepExistingFile", "keep.jpg", ExportError::TargetExists,
+                                                     ExportMode::KeepExisting},
+                                         FailureCase{"KeepExistingDirectory", "folder.jpg",
+                                                     ExportError::TargetExists, ExportMode::KeepExisting}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 #ifdef __linux__
@@ -158,8 +171,9 @@ TEST_F(Export, FullDiskLeavesTheOldFileIntact)
     const std::string old(4096, 'o');
     WriteFile(small / "photo.jpg", old);
 
-    const ExportResult result = ExportAcceptedPhoto(small / "photo.jpg", verdict);
-    EXPECT_FALSE(result);
+    const ExportResult saved = Save(small / "photo.jpg");
+    EXPECT_EQ(saved.error, ExportError::CannotWrite);
+    EXPECT_TRUE(saved.system) << "the system's reason is kept";
     EXPECT_EQ(ReadWholeFile(small / "photo.jpg"), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(small), std::filesystem::directory_iterator()), 1)
         << "no temporary file is left";
@@ -169,17 +183,28 @@ TEST_F(Export, FullDiskLeavesTheOldFileIntact)
 
 TEST_F(Export, NothingToSaveIsAFailure)
 {
-    g_resultImage.release();
-    EXPECT_FALSE(ExportAcceptedPhoto(dir.path() / "a.jpg", verdict));
+    EXPECT_EQ(Save(dir.path() / "a.jpg").error, ExportError::NothingToSave);
     EXPECT_TRUE(FolderContents().empty());
 }
 
 TEST_F(Export, ResultImageIsUnchangedBySaving)
 {
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
-    const cv::Mat before = g_resultImage.clone();
-    ASSERT_TRUE(ExportAcceptedPhoto(dir.path() / "a.jpg", verdict));
-    EXPECT_EQ(cv::norm(before, g_resultImage, cv::NORM_INF), 0.0);
+    const cv::Mat before = result.clone();
+    ASSERT_TRUE(Save(dir.path() / "a.jpg"));
+    EXPECT_EQ(cv::norm(before, result, cv::NORM_INF), 0.0);
+}
+
+TEST_F(Export, KeepExistingWritesANewFileAndNeverReplaces)
+{
+    ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
+    ASSERT_TRUE(Save(dir.path() / "a.jpg", ExportMode::KeepExisting));
+    const std::string first = ReadWholeFile(dir.path() / "a.jpg");
+    EXPECT_EQ(first.substr(first.size() - kStamp.size()), kStamp);
+
+    EXPECT_EQ(Save(dir.path() / "a.jpg", ExportMode::KeepExisting).error, ExportError::TargetExists);
+    EXPECT_EQ(ReadWholeFile(dir.path() / "a.jpg"), first);
+    EXPECT_EQ(FolderContents(), std::vector<std::filesystem::path>{"a.jpg"}) << "no temporary file is left";
 }
 
 }  // namespace

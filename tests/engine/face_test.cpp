@@ -1,20 +1,28 @@
 #include "engine/face.h"
+#include "velmora/photo_checker.h"
 
-#include <chrono>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <random>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+using namespace velmora;
+
 namespace fs = std::filesystem;
 
 // Readable failure messages: gtest finds these by argument-dependent lookup.
+namespace velmora {
 void PrintTo(FaceResult r, std::ostream* os)
 {
     switch (r) {
@@ -24,6 +32,7 @@ void PrintTo(FaceResult r, std::ostream* os)
     }
     *os << "FaceResult(" << static_cast<int>(r) << ")";
 }
+}  // namespace velmora
 
 namespace {
 
@@ -41,6 +50,15 @@ CheckSettings PinnedSettings()
     s.ratio_x_max = 0.7f;
     s.jc_precision = 5;
     return s;
+}
+
+// One detector for the whole test program, as one thread of the checker would hold it.
+FaceDetector& Detector()
+{
+    static std::optional<FaceDetector> detector = FaceDetector::Load(kProgramDir / kFaceCascadeFileName);
+    if (!detector)
+        throw std::runtime_error("the installed cascade does not load");
+    return *detector;
 }
 
 // A fixture as the check sequence hands it over: decoded and normalised to 295 x 413.
@@ -108,7 +126,7 @@ TEST_P(FaceFixture, GivesItsVerdictAndWritesOnlyItsFlags)
     verdict.positionOk = c.result != FaceResult::FaceAccepted;
     const CheckVerdict before = verdict;
 
-    const FaceReport report = InspectFace(photo, PinnedSettings(), kProgramDir, verdict);
+    const FaceReport report = InspectFace(Detector(), photo, PinnedSettings(), verdict);
     EXPECT_EQ(report.result, c.result);
     EXPECT_EQ(report.faces.size(), c.faces);
     EXPECT_EQ(report.placement.has_value(), c.faces == 1);
@@ -121,7 +139,7 @@ TEST_P(FaceFixture, GivesItsVerdictAndWritesOnlyItsFlags)
     EXPECT_EQ(verdict.backgroundOk, before.backgroundOk);
 
     CheckVerdict again = before;
-    EXPECT_EQ(CheckFace(photo, PinnedSettings(), kProgramDir, again), c.result);
+    EXPECT_EQ(CheckFace(Detector(), photo, PinnedSettings(), again), c.result);
     EXPECT_EQ(again, verdict);
 }
 
@@ -156,7 +174,7 @@ TEST(FaceDetection, FaceCountDecidesWhateverTheRatioBounds)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         CheckVerdict verdict;
-        EXPECT_EQ(CheckFace(Normalised(c.file), open, kProgramDir, verdict), c.result);
+        EXPECT_EQ(CheckFace(Detector(), Normalised(c.file), open, verdict), c.result);
     }
 }
 
@@ -171,14 +189,14 @@ TEST(FaceDetection, PassesTheDetectorArguments)
     cv::resize(photo, shrunk(cv::Rect(44, 62, 206, 289)), cv::Size(206, 289), 0, 0,
                cv::INTER_AREA);
     CheckVerdict verdict;
-    const FaceReport small = InspectFace(shrunk, PinnedSettings(), kProgramDir, verdict);
+    const FaceReport small = InspectFace(Detector(), shrunk, PinnedSettings(), verdict);
     EXPECT_EQ(small.result, FaceResult::NoSingleFace);
     EXPECT_TRUE(small.faces.empty());
 
     // The neighbour count comes from the settings, not a constant.
     CheckSettings strict = PinnedSettings();
     strict.jc_precision = 500;
-    EXPECT_EQ(CheckFace(photo, strict, kProgramDir, verdict), FaceResult::NoSingleFace);
+    EXPECT_EQ(CheckFace(Detector(), photo, strict, verdict), FaceResult::NoSingleFace);
 }
 
 TEST(FaceDetection, UnusablePhotoFindsNoFace)
@@ -194,7 +212,7 @@ TEST(FaceDetection, UnusablePhotoFindsNoFace)
         SCOPED_TRACE(c.what);
         CheckVerdict verdict;
         verdict.faceOk = verdict.positionOk = true;
-        EXPECT_EQ(CheckFace(c.photo, PinnedSettings(), kProgramDir, verdict),
+        EXPECT_EQ(CheckFace(Detector(), c.photo, PinnedSettings(), verdict),
                   FaceResult::NoSingleFace);
         EXPECT_FALSE(verdict.faceOk);
         EXPECT_TRUE(verdict.positionOk);
@@ -280,78 +298,57 @@ TEST(FacePlacement, BoundsAreStrict)
 
 // ---- The cascade file ----
 
-TEST(FaceCascade, MissingCascadeFindsNoFace)
-{
-    TempDir empty("missing");
-    EXPECT_FALSE(LoadFaceCascade(empty.path()));
-
-    CheckVerdict verdict;
-    verdict.faceOk = verdict.positionOk = true;
-    const FaceReport report =
-        InspectFace(Normalised("id_white.jpg"), PinnedSettings(), empty.path(), verdict);
-    EXPECT_EQ(report.result, FaceResult::NoSingleFace);
-    EXPECT_TRUE(report.faces.empty());
-    EXPECT_FALSE(verdict.faceOk);
-    EXPECT_TRUE(verdict.positionOk);
-
-    // The program directory's cascade still serves after a failed look elsewhere.
-    EXPECT_TRUE(LoadFaceCascade(kProgramDir));
-    EXPECT_EQ(CheckFace(Normalised("id_white.jpg"), PinnedSettings(), kProgramDir, verdict),
-              FaceResult::FaceAccepted);
-}
-
-TEST(FaceCascade, FollowsChangesToTheFile)
+TEST(FaceCascade, LoadsOnlyAReadableCascade)
 {
     // A non-ASCII directory: the file is opened through its native path.
     TempDir dir("程序目录");
-    const fs::path cascade = dir.path() / kFaceCascadeFile;
-    const Image photo = Normalised("id_white.jpg");
-    const auto check = [&] {
-        CheckVerdict verdict;
-        return CheckFace(photo, PinnedSettings(), dir.path(), verdict);
+    const fs::path cascade = dir.path() / kFaceCascadeFileName;
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        bool loads;
+    } cases[] = {
+        {"the installed cascade", [&] { fs::copy_file(kProgramDir / kFaceCascadeFileName, cascade); }, true},
+        {"text that is no cascade",
+         [&] { WriteText(cascade, "<?xml version=\"1.0\"?>\n<opencv_storage>\n</opencv_storage>\n"); }, false},
+        {"garbage", [&] { WriteText(cascade, std::string(540616, 'x')); }, false},
+        {"an empty file", [&] { WriteText(cascade, ""); }, false},
+        {"nothing", [] {}, false},
+        {"a directory in its place", [&] { fs::create_directory(cascade); }, false},
     };
-    const auto restore = [&] {
-        fs::copy_file(kProgramDir / kFaceCascadeFile, cascade,
-                      fs::copy_options::overwrite_existing);
-    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(cascade);
+        c.make();
+        std::optional<FaceDetector> detector = FaceDetector::Load(cascade);
+        ASSERT_EQ(detector.has_value(), c.loads);
+        if (detector)
+            EXPECT_EQ(detector->Detect(Normalised("id_white.jpg"), 5).size(), 1u);
+    }
+}
 
-    restore();
-    ASSERT_TRUE(LoadFaceCascade(dir.path()));
-    EXPECT_EQ(check(), FaceResult::FaceAccepted);
+TEST(FaceCascade, DetectorsOnTwoThreadsFindWhatOneFindsAlone)
+{
+    const std::vector<std::string> files = {"id_white.jpg", "two_faces.jpg", "face_low.jpg", "no_face.jpg"};
+    std::vector<std::vector<cv::Rect>> alone;
+    for (const std::string& file : files)
+        alone.push_back(Detector().Detect(Normalised(file), 5));
 
-    {
-        SCOPED_TRACE("replaced by text that is no cascade");
-        WriteText(cascade, "<?xml version=\"1.0\"?>\n<opencv_storage>\n</opencv_storage>\n");
-        EXPECT_FALSE(LoadFaceCascade(dir.path()));
-        EXPECT_EQ(check(), FaceResult::NoSingleFace);
-    }
-    {
-        SCOPED_TRACE("restored");
-        restore();
-        EXPECT_TRUE(LoadFaceCascade(dir.path()));
-        EXPECT_EQ(check(), FaceResult::FaceAccepted);
-    }
-    {
-        SCOPED_TRACE("garbage of the same size, written later");
-        const auto size = fs::file_size(cascade);
-        const auto written = fs::last_write_time(cascade);
-        WriteText(cascade, std::string(static_cast<std::size_t>(size), 'x'));
-        fs::last_write_time(cascade, written + std::chrono::seconds(5));
-        EXPECT_FALSE(LoadFaceCascade(dir.path()));
-        EXPECT_EQ(check(), FaceResult::NoSingleFace);
-    }
-    {
-        SCOPED_TRACE("removed");
-        restore();
-        ASSERT_TRUE(LoadFaceCascade(dir.path()));
-        fs::remove(cascade);
-        EXPECT_FALSE(LoadFaceCascade(dir.path()));
-        EXPECT_EQ(check(), FaceResult::NoSingleFace);
-    }
-    {
-        SCOPED_TRACE("a directory in its place");
-        fs::create_directory(cascade);
-        EXPECT_FALSE(LoadFaceCascade(dir.path()));
+    std::vector<std::vector<cv::Rect>> together[2];
+    std::vector<std::thread> threads;
+    for (auto& found : together)
+        threads.emplace_back([&files, &found] {
+            std::optional<FaceDetector> own = FaceDetector::Load(kProgramDir / kFaceCascadeFileName);
+            for (int round = 0; round < 3 && own; ++round)
+                for (const std::string& file : files)
+                    found.push_back(own->Detect(Normalised(file), 5));
+        });
+    for (auto& thread : threads)
+        thread.join();
+    for (const auto& found : together) {
+        ASSERT_EQ(found.size(), 3 * files.size());
+        for (std::size_t i = 0; i < found.size(); ++i)
+            EXPECT_EQ(found[i], alone[i % files.size()]) << files[i % files.size()];
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "test_files.h"
 
+using namespace velmora;
+
 namespace {
 
 const std::string kStamp(kCheckStamp.begin(), kCheckStamp.end());

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/sequence.h"
+#include "velmora/photo_checker.h"
 #include "photo_fixtures.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -64,20 +66,12 @@ class HostilePhoto : public testing::TestWithParam<HostileCase> {
 protected:
     void SetUp() override
     {
-        g_exeDir = ProgramDir();
         settings = InstalledSettings();
         // Open the size window so that every file reaches the decoder.
         settings.pic_min_size = 0;
         settings.pic_max_size = -1;
     }
-    void TearDown() override { g_resultImage.release(); }
-
-    CheckOutcome Check(const std::filesystem::path& photo)
-    {
-        g_resultImage.release();
-        CheckVerdict verdict;
-        return RunPhotoCheck(photo, settings, verdict);
-    }
+    CheckOutcome Check(const std::filesystem::path& photo) { return PhotoChecker(settings, ProgramDir()).Check(photo); }
 
     TempDir dir;
     CheckSettings settings;
@@ -89,7 +83,7 @@ TEST_P(HostilePhoto, GetsAnOrderlyVerdict)
     WriteFile(photo, GetParam().bytes());
     const CheckOutcome outcome = Check(photo);
     EXPECT_EQ(outcome.tip, GetParam().tip);
-    EXPECT_EQ(outcome.accepted, g_resultImage.data != nullptr);
+    EXPECT_EQ(outcome.error, CheckError::None);
     EXPECT_FALSE(outcome.display.empty());
 }
 
@@ -98,9 +92,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostilePhoto, testing::ValuesIn(kPhotos),
 
 TEST_F(HostilePhoto, PathsThatAreNotPhotos)
 {
-    EXPECT_EQ(Check(dir.path()).tip, TipImage::NotJpeg) << "a directory";
-    EXPECT_EQ(Check(dir.path() / "removed.jpg").tip, TipImage::NotJpeg) << "removed after the choice";
-    EXPECT_EQ(Check("/dev/zero").tip, TipImage::NotJpeg) << "a device";
+    for (const std::filesystem::path& path : {dir.path(), dir.path() / "removed.jpg", std::filesystem::path("/dev/zero")}) {
+        const CheckOutcome outcome = Check(path);
+        EXPECT_EQ(outcome.error, CheckError::FileUnreadable) << path;
+        EXPECT_EQ(outcome.tip, TipImage::NotJpeg) << path;
+    }
 }
 
 TEST_F(HostilePhoto, UnusualNamesOpen)

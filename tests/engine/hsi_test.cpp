@@ -8,6 +8,8 @@
 
 #include "engine/hsi.h"
 
+using namespace velmora;
+
 namespace {
 
 struct HsiCase {

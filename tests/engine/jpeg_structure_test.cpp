@@ -13,6 +13,8 @@
 #include "engine/file_tests.h"
 #include "test_files.h"
 
+using namespace velmora;
+
 namespace {
 
 // A picture with detail in both directions, so that a transposed or made-up row shows.

@@ -8,8 +8,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "engine/file_tests.h"
-#include "engine/settings.h"
+#include "velmora/check_types.h"
+#include "velmora/settings.h"
 #include "test_files.h"
 
 inline std::filesystem::path Fixture(const std::string& name)
@@ -20,10 +20,10 @@ inline std::filesystem::path Fixture(const std::string& name)
 inline std::filesystem::path ProgramDir() { return std::filesystem::path(VELMORA_PROGRAM_DIR); }
 
 // The settings installed with the program.
-inline CheckSettings InstalledSettings()
+inline velmora::CheckSettings InstalledSettings()
 {
-    CheckSettings settings;
-    EXPECT_TRUE(ReadCheckSettingsFile(ProgramDir() / "setting.ini", settings));
+    velmora::CheckSettings settings;
+    EXPECT_TRUE(velmora::ReadCheckSettingsFile(ProgramDir() / "setting.ini", settings));
     return settings;
 }
 
@@ -37,4 +37,7 @@ inline std::string Encode(const cv::Mat& image, const std::string& ext, std::vec
 // A plain white picture of the given size: plain background, no face.
 inline cv::Mat WhitePicture(int width, int height) { return cv::Mat(height, width, CV_8UC3, cv::Scalar::all(255)); }
 
-inline std::string WithStamp(std::string bytes) { return bytes + std::string(kCheckStamp.begin(), kCheckStamp.end()); }
+inline std::string WithStamp(std::string bytes)
+{
+    return bytes + std::string(velmora::kCheckStamp.begin(), velmora::kCheckStamp.end());
+}

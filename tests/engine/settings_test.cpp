@@ -1,4 +1,5 @@
-#include "engine/settings.h"
+#include "velmora/program_dir.h"
+#include "velmora/settings.h"
 
 #include <clocale>
 #include <cmath>
@@ -7,9 +8,13 @@
 #include <limits>
 #include <string>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "test_files.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -233,8 +238,15 @@ INSTANTIATE_TEST_SUITE_P(
                     RangeCase{"dst_width=10001", "dst_width"}, RangeCase{"dst_height=99999999999", "dst_height"},
                     RangeCase{"dst_width=1\ndst_height=1\njc_a=1\njc_b=1", std::nullopt},
                     RangeCase{"jc_a=414", "jc_a"}, RangeCase{"jc_a=413\njc_b=295", std::nullopt},
-                    RangeCase{"jc_b=296", "jc_b"}, RangeCase{"jc_a=0\njc_b=-5", std::nullopt},
-                    RangeCase{"dst_width=20\njc_b=15", std::nullopt}, RangeCase{"dst_width=14", "jc_b"}));
+                    RangeCase{"jc_b=296", "jc_b"}, RangeCase{"dst_width=20\njc_b=15", std::nullopt},
+                    RangeCase{"dst_width=14", "jc_b"},
+                    // Empty strips would judge no background at all.
+                    RangeCase{"jc_a=0\njc_b=-5", "jc_a"}, RangeCase{"jc_b=0", "jc_b"},
+                    RangeCase{"jc_a=-1\ncast=2", "jc_a"},
+                    // Normalising alone never reads the strips, so their size is not judged then.
+                    RangeCase{"cast=1\ndst_width=150\ndst_height=120", std::nullopt},
+                    RangeCase{"cast=1\ndst_width=1\ndst_height=1\njc_a=0", std::nullopt},
+                    RangeCase{"cast=1\ndst_width=0", "dst_width"}));
 
 // ---- Files ----------------------------------------------------------------------------
 
@@ -253,29 +265,35 @@ TEST_F(SettingsFile, MissingFileIsReportedAndNothingLoaded)
     EXPECT_EQ(s.cast, 7);
 }
 
-TEST_F(SettingsFile, LoadFillsGlobalSettingsFromProgramDirectory)
+TEST_F(SettingsFile, LoadReadsSettingIniInProgramDirectory)
 {
     WriteFile(dir.path() / "setting.ini", Section("min_width=222\ni_max=0.75\n"));
-    g_settings = CheckSettings{};
-    ASSERT_TRUE(LoadCheckSettings(dir.path()));
-    EXPECT_EQ(g_settings.min_width, 222);
-    EXPECT_EQ(g_settings.i_max, 0.75f);
-    g_settings = CheckSettings{};
+    CheckSettings s;
+    ASSERT_TRUE(LoadCheckSettings(dir.path(), s));
+    EXPECT_EQ(s.min_width, 222);
+    EXPECT_EQ(s.i_max, 0.75f);
 }
 
-TEST_F(SettingsFile, DirectoryNamedLikeTheFileGivesDefaults)
+TEST_F(SettingsFile, SomethingUnreadableInItsPlaceIsReportedAndNothingLoaded)
 {
-    std::filesystem::create_directory(dir.path() / "setting.ini");
-    CheckSettings s;
-    s.cast = 7;
-    const SettingsLoad load = ReadCheckSettingsFile(dir.path() / "setting.ini", s);
-    EXPECT_TRUE(load);
-    EXPECT_EQ(s, CheckSettings{});
+    std::filesystem::create_directory(dir.path() / "folder");
+    WriteFile(dir.path() / "locked", Section("min_width=222"));
+    std::filesystem::permissions(dir.path() / "locked", std::filesystem::perms::none);
+    const bool rootReadsAnyway = ::access((dir.path() / "locked").c_str(), R_OK) == 0;
+    for (const char* name : {"folder", "locked"}) {
+        if (name == std::string("locked") && rootReadsAnyway)
+            continue;
+        CheckSettings s;
+        s.cast = 7;
+        const SettingsLoad load = ReadCheckSettingsFile(dir.path() / name, s);
+        EXPECT_EQ(load.status, SettingsStatus::Unreadable) << name;
+        EXPECT_EQ(s.cast, 7) << name;
+    }
 }
 
 TEST_F(SettingsFile, OutOfRangeIsReportedWithKeyAndNothingLoaded)
 {
-    WriteFile(dir.path() / "setting.ini", Section("dst_width=10\njc_b=15\ncast=1\n"));
+    WriteFile(dir.path() / "setting.ini", Section("dst_width=10\njc_b=15\n"));
     CheckSettings s;
     const SettingsLoad load = ReadCheckSettingsFile(dir.path() / "setting.ini", s);
     EXPECT_EQ(load.status, SettingsStatus::OutOfRange);
@@ -293,12 +311,9 @@ TEST_F(SettingsFile, InstalledSettingsAreInRange)
 
 TEST(ProgramDirectory, IsTheDirectoryOfTheRunningExecutable)
 {
-    LocateProgramDirectory();
-    EXPECT_TRUE(std::filesystem::exists(g_exeDir / "settings_test") ||
-                std::filesystem::exists(g_exeDir / "settings_test.exe"));
-    EXPECT_FALSE(g_exeDirA.empty());
-    EXPECT_EQ(g_exeDirA.back(), static_cast<char>(std::filesystem::path::preferred_separator));
-    EXPECT_EQ(std::filesystem::path(g_exeDirA), g_exeDir);
+    const std::filesystem::path dir = LocateProgramDirectory();
+    EXPECT_TRUE(std::filesystem::exists(dir / "settings_test") || std::filesystem::exists(dir / "settings_test.exe"));
+    EXPECT_TRUE(dir.filename().empty()) << "keeps its trailing separator";
 }
 
 }  // namespace

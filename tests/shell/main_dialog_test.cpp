@@ -19,11 +19,12 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
-#include "engine/file_tests.h"
 #include "shell/dialog_units.h"
 #include "shell/image_convert.h"
 #include "shell/preview_panel.h"
 #include "shell/velmora_dlg.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -162,6 +163,7 @@ void MainDialogTest::controlsStandAtTheirDialogUnits()
 void MainDialogTest::startupMessagesNameTheProblem()
 {
     QCOMPARE(SettingsFailureText({SettingsStatus::Missing, {}}), QStringLiteral("setting.ini文件丢失！"));
+    QCOMPARE(SettingsFailureText({SettingsStatus::Unreadable, {}}), QStringLiteral("setting.ini文件丢失！"));
     QCOMPARE(SettingsFailureText({SettingsStatus::OutOfRange, "dst_width"}),
              QStringLiteral("setting.ini 中 dst_width 的值超出范围！"));
     QCOMPARE(ApplicationCaption(), QStringLiteral("main_dialog_test"));

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/file_tests.h"
 #include "photo_fixtures.h"
+
+using namespace velmora;
 
 namespace {
 
@@ -47,6 +50,15 @@ protected:
         return file.string();
     }
 
+    // The installed settings with the given lines put first, so that they win.
+    std::string Settings(const std::string& lines)
+    {
+        std::string text = ReadWholeFile(ProgramDir() / "setting.ini");
+        const std::size_t section = text.find("[zpshcs]");
+        text.insert(text.find('\n', section) + 1, lines + "\n");
+        return Photo("setting.ini", text);
+    }
+
     TempDir dir;
 };
 
@@ -71,6 +83,11 @@ TEST_F(VelmoraCheck, UnreadableSettingsExitTwoWithReason)
     const Result bad = Check({"--settings", (dir.path() / "bad.ini").string(), Fixture("id_white.jpg").string()});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("dst_width"), std::string::npos);
+
+    const Result folder = Check({"--settings", dir.path().string(), Fixture("id_white.jpg").string()});
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_NE(folder.err.find("cannot read the settings file"), std::string::npos) << folder.err;
+    EXPECT_TRUE(folder.out.empty());
 }
 
 TEST_F(VelmoraCheck, OneLinePerPhotoAndStatusOfTheWorst)
@@ -137,8 +154,31 @@ TEST_F(VelmoraCheck, SaveDirNeverReplacesThePhotoItself)
     const std::string photo = Photo("-own.jpg", original);
     const Result run = Check({"--save-dir", dir.path().string(), "--", photo});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("not saved: the target is the photo itself"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("not saved: " + photo + " exists"), std::string::npos) << run.out;
     EXPECT_EQ(ReadWholeFile(photo), original);
+}
+
+TEST_F(VelmoraCheck, SaveDirKeepsWhatIsThereAndTellsWhichWasNotSaved)
+{
+    const auto out = dir.path() / "out";
+    std::filesystem::create_directories(out);
+    std::filesystem::create_directories(dir.path() / "a");
+    std::filesystem::create_directories(dir.path() / "b");
+    std::filesystem::copy_file(Fixture("id_white.jpg"), dir.path() / "a" / "photo.jpg");
+    std::filesystem::copy_file(Fixture("id_blue.jpg"), dir.path() / "b" / "photo.jpg");
+    WriteFile(out / "older.jpg", "an earlier file");
+    std::filesystem::copy_file(Fixture("id_white.jpg"), dir.path() / "older.jpg");
+
+    const Result run = Check({"--settings", Settings("bgc=1"), "--save-dir", out.string(),
+                              (dir.path() / "a" / "photo.jpg").string(), (dir.path() / "b" / "photo.jpg").string(),
+                              (dir.path() / "older.jpg").string()});
+    EXPECT_EQ(run.status, 1) << run.out;
+    const std::string saved = ReadWholeFile(out / "photo.jpg");
+    EXPECT_EQ(saved.substr(saved.size() - kCheckStamp.size()), std::string(kCheckStamp.begin(), kCheckStamp.end()));
+    EXPECT_EQ(ReadWholeFile(out / "older.jpg"), "an earlier file");
+    EXPECT_NE(run.out.find("b/photo.jpg: accepted (295 x 413), not saved: " + (out / "photo.jpg").string() + " exists"),
+              std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("a/photo.jpg: accepted (295 x 413), saved"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+// Writing the accepted photo as the file the applicant hands in.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "velmora/check_types.h"
+
+namespace velmora {
+
+// The JPEG quality of a saved photo: small files, still good enough for a face check.
+inline constexpr int kExportJpegQuality = 30;
+
+enum class ExportMode {
+    ReplaceExisting,  // a file at the target is replaced, once the new one is complete
+    KeepExisting,     // a file at the target is kept, and the save fails with TargetExists
+};
+
+enum class ExportError {
+    None,
+    NothingToSave,         // the image is empty
+    UnsupportedExtension,  // no encoder for the target's extension (see `extension`)
+    CannotWrite,           // the folder is missing or not writable, or the disk is full
+    TargetExists,          // KeepExisting found a file at the target
+    CannotReplace,         // the new file was written but could not take the target's place
+};
+
+struct ExportResult {
+    ExportError error = ExportError::None;
+    std::string extension;   // the target's extension, lower case, as the encoder was chosen by it
+    std::error_code system;  // the operating system's error, where one was reported
+
+    explicit operator bool() const noexcept { return error == ExportError::None; }
+};
+
+// Encodes the photo by the target's extension (JPEG of kExportJpegQuality for .jpg, .jpeg,
+// .jpe and .jfif) and appends the check stamp unless the photo was opened stamped. The file
+// appears at the target only when it is complete; a failure leaves nothing behind.
+ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::filesystem::path& target,
+                                 ExportMode mode = ExportMode::ReplaceExisting);
+
+}  // namespace velmora

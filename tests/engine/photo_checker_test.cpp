@@ -1,0 +1,509 @@
+#include "velmora/photo_checker.h"
+
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "engine/decode.h"
+#include "photo_fixtures.h"
+
+using namespace velmora;
+
+namespace {
+
+// What a row of the table gives the sequence.
+struct Photo {
+    const char* name;
+    std::string bytes;
+};
+
+struct SequenceCase {
+    const char* name;
+    std::string (*photo)();
+    void (*adjust)(CheckSettings&);
+    std::optional<TipImage> tip;  // nullopt: accepted
+    CheckVerdict expected;        // merged into a verdict with every flag set, see below
+    cv::Size acceptedSize;
+    Finding finding;              // the first reason
+};
+
+void PrintTo(const SequenceCase& row, std::ostream* os) { *os << row.name; }
+
+std::string FixtureBytes(const char* name) { return ReadWholeFile(Fixture(name)); }
+std::string IdWhite() { return FixtureBytes("id_white.jpg"); }
+std::string IdBlue() { return FixtureBytes("id_blue.jpg"); }
+std::string TwoFaces() { return FixtureBytes("two_faces.jpg"); }
+std::string NoFace() { return FixtureBytes("no_face.jpg"); }
+std::string FaceLow() { return FixtureBytes("face_low.jpg"); }
+std::string FaceLarge() { return FixtureBytes("face_large.jpg"); }
+std::string Png() { return Encode(WhitePicture(300, 400), ".png"); }
+std::string Square() { return Encode(WhitePicture(300, 300), ".jpg"); }
+std::string TwiceAsHigh() { return Encode(WhitePicture(200, 400), ".jpg"); }
+std::string HundredWide() { return Encode(WhitePicture(100, 150), ".jpg"); }
+std::string HundredOneWide() { return Encode(WhitePicture(101, 150), ".jpg"); }
+std::string Small() { return Encode(WhitePicture(100, 100), ".jpg"); }
+std::string StampedIdWhite() { return WithStamp(IdWhite()); }
+std::string StampedSquare() { return WithStamp(Square()); }
+std::string StampedPng() { return WithStamp(Png()); }
+std::string StartOfImageOnly() { return "\xFF\xD8"; }
+std::string TruncatedIdWhite()
+{
+    const std::string whole = IdWhite();
+    return whole.substr(0, whole.size() / 2);
+}
+std::string StampedTruncated() { return WithStamp(TruncatedIdWhite()); }
+std::string CornerNotPlain()
+{
+    cv::Mat photo = cv::imread(Fixture("id_white.jpg").string(), cv::IMREAD_COLOR);
+    cv::rectangle(photo, cv::Rect(photo.cols - 6, 40, 6, 6), cv::Scalar(0, 0, 0), cv::FILLED);
+    return Encode(photo, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 95});
+}
+
+void Installed(CheckSettings&) {}
+void CastOne(CheckSettings& s) { s.cast = 1; }
+void CastTwo(CheckSettings& s)
+{
+    s.cast = 2;
+    s.pic_min_size = 0;
+}
+void RejectEverything(CheckSettings& s)
+{
+    s.cast = 1;
+    s.min_width = 100000;
+    s.pic_max_size = 0;
+}
+void ZeroSizeWindow(CheckSettings& s)
+{
+    s.pic_min_size = 0;
+    s.pic_max_size = 0;
+}
+// Every file reaches the decoder, and the pixel minimum is the rules' own default, so that
+// the rows probe the aspect and the minimum whatever setting.ini ships.
+void NoSizeLimits(CheckSettings& s)
+{
+    s.pic_min_size = 0;
+    s.pic_max_size = -1;
+    s.min_width = 100;
+    s.min_height = 100;
+}
+void WhiteOnly(CheckSettings& s) { s.bgc = 0; }
+void RedOrBlue(CheckSettings& s) { s.bgc = 1; }
+void NoStrips(CheckSettings& s) { s.jc_a = 0; }
+
+// Flags that a check did not write keep the previous check's values; every row merges its
+// outcome into a verdict with all flags set, so a flag that reads true below was not written
+// or written true.
+constexpr CheckVerdict kAllTrue{true, true, true, true, true, true, true};
+constexpr CheckVerdict Flags(bool jpeg, bool stamped, bool size, bool dims, bool bg, bool face, bool pos)
+{
+    return {jpeg, stamped, size, dims, bg, face, pos};
+}
+
+const cv::Size kNormalised(295, 413);
+const cv::Size kNone(0, 0);
+
+using F = Finding;
+const SequenceCase kCases[] = {
+    {"PngRenamedIsTipOne", Png, Installed, TipImage::NotJpeg, Flags(false, 1, 1, 1, 1, 1, 1), kNone, F::NotJpeg},
+    {"StartOfImageOnlyIsUndecodable", StartOfImageOnly, NoSizeLimits, TipImage::BadDimensions,
+     Flags(1, false, 1, false, 1, 1, 1), kNone, F::Undecodable},
+    {"StampedIsAcceptedAsStored", StampedIdWhite, Installed, std::nullopt, kAllTrue, cv::Size(354, 472),
+     F::AcceptedStamped},
+    {"StampedSkipsEveryCheckEvenInNormaliseMode", StampedSquare, RejectEverything, std::nullopt, kAllTrue,
+     cv::Size(300, 300), F::AcceptedStamped},
+    {"StampedPngIsStillTipOne", StampedPng, Installed, TipImage::NotJpeg, Flags(false, 1, 1, 1, 1, 1, 1), kNone,
+     F::NotJpeg},
+    {"StampedButTruncatedIsTipFour", StampedTruncated, Installed, TipImage::BadDimensions, kAllTrue, kNone,
+     F::Undecodable},
+    {"NormaliseOnlyStretchesSmallPhoto", Small, CastOne, std::nullopt, Flags(1, false, 1, 1, 1, 1, 1), kNormalised,
+     F::AcceptedNormalised},
+    {"NormaliseOnlyIgnoresSizeWindow", Small, [](CheckSettings& s) { s.cast = 1; s.pic_max_size = 0; },
+     std::nullopt, Flags(1, false, 1, 1, 1, 1, 1), kNormalised, F::AcceptedNormalised},
+    {"NormaliseOnlyStillRejectsPng", Png, CastOne, TipImage::NotJpeg, Flags(false, 1, 1, 1, 1, 1, 1), kNone,
+     F::NotJpeg},
+    {"NormaliseOnlyUndecodableIsTipFour", TruncatedIdWhite, CastOne, TipImage::BadDimensions,
+     Flags(1, false, 1, 1, 1, 1, 1), kNone, F::Undecodable},
+    {"CastTwoRunsFullChecks", Small, CastTwo, TipImage::BadDimensions, Flags(1, false, 1, false, 1, 1, 1), kNone,
+     F::TooNarrow},
+    {"SizeWindowRejectsWithTipThree", IdWhite, ZeroSizeWindow, TipImage::FileSizeOutsideWindow,
+     Flags(1, false, false, 1, 1, 1, 1), kNone, F::FileTooLarge},
+    {"HundredPixelsWideIsTooNarrow", HundredWide, NoSizeLimits, TipImage::BadDimensions,
+     Flags(1, false, 1, false, 1, 1, 1), kNone, F::TooNarrow},
+    {"HundredOnePixelsWidePassesDimensions", HundredOneWide, NoSizeLimits, TipImage::NoSingleFace,
+     Flags(1, false, 1, 1, 1, false, 1), kNone, F::NoFace},
+    {"SquareIsRejected", Square, NoSizeLimits, TipImage::BadDimensions, Flags(1, false, 1, false, 1, 1, 1), kNone,
+     F::NotUpright},
+    {"TwiceAsHighIsRejected", TwiceAsHigh, NoSizeLimits, TipImage::BadDimensions,
+     Flags(1, false, 1, false, 1, 1, 1), kNone, F::TooElongated},
+    {"TruncatedIsTipFour", TruncatedIdWhite, NoSizeLimits, TipImage::BadDimensions,
+     Flags(1, false, 1, false, 1, 1, 1), kNone, F::Undecodable},
+    {"DarkCornerIsTipSix", CornerNotPlain, NoSizeLimits, TipImage::BackgroundNotPlain,
+     Flags(1, false, 1, 1, false, 1, 1), kNone, F::BackgroundNotPlain},
+    {"BlueBackgroundFailsWhiteRule", IdBlue, WhiteOnly, TipImage::BackgroundNotPlain,
+     Flags(1, false, 1, 1, false, 1, 1), kNone, F::BackgroundNotPlain},
+    {"BlueBackgroundPassesRedOrBlueRule", IdBlue, RedOrBlue, std::nullopt, Flags(1, false, 1, 1, 1, 1, 1),
+     kNormalised, F::Accepted},
+    // Settings files with empty strips are refused at load; a checker given them anyway
+    // judges no background rather than passing every photo.
+    {"NoStripsIsNeverAPass", IdWhite, NoStrips, TipImage::BackgroundNotPlain, Flags(1, false, 1, 1, 1, 1, 1),
+     kNone, F::BackgroundNotPlain},
+    {"NoFaceIsTipSeven", NoFace, Installed, TipImage::NoSingleFace, Flags(1, false, 1, 1, 1, false, 1), kNone,
+     F::NoFace},
+    {"TwoFacesIsTipSeven", TwoFaces, Installed, TipImage::NoSingleFace, Flags(1, false, 1, 1, 1, false, 1), kNone,
+     F::SeveralFaces},
+    {"FaceTooLowIsTipEight", FaceLow, Installed, TipImage::FaceBadlyPlaced, Flags(1, false, 1, 1, 1, 1, false),
+     kNone, F::FaceTooLow},
+    {"FaceTooLargeIsTipEight", FaceLarge, Installed, TipImage::FaceBadlyPlaced,
+     Flags(1, false, 1, 1, 1, 1, false), kNone, F::FaceTooLarge},
+    {"TypicalPhotoIsAccepted", IdWhite, Installed, std::nullopt, Flags(1, false, 1, 1, 1, 1, 1), kNormalised,
+     F::Accepted},
+};
+
+class Sequence : public testing::TestWithParam<SequenceCase> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(Sequence, GivesVerdictTipPictureAndReason)
+{
+    const SequenceCase& row = GetParam();
+    const auto photo = dir.path() / "photo.jpg";
+    WriteFile(photo, row.photo());
+    CheckSettings settings = InstalledSettings();
+    row.adjust(settings);
+
+    PhotoChecker checker(settings, ProgramDir());
+    const CheckOutcome outcome = checker.Check(photo);
+    CheckVerdict kept = kAllTrue;
+    outcome.MergeInto(kept);
+
+    EXPECT_EQ(outcome.error, CheckError::None);
+    EXPECT_EQ(outcome.accepted, !row.tip.has_value());
+    EXPECT_EQ(outcome.tip, row.tip);
+    EXPECT_EQ(kept, row.expected);
+    ASSERT_FALSE(outcome.reasons.empty());
+    EXPECT_EQ(outcome.reasons.front().finding, row.finding);
+    if (outcome.accepted) {
+        EXPECT_EQ(outcome.display.size(), row.acceptedSize);
+        EXPECT_EQ(outcome.display.type(), CV_8UC3);
+    } else {
+        const Image tip = DecodeJpegFile(ProgramDir() / TipPicturePath(*row.tip));
+        ASSERT_FALSE(tip.empty());
+        EXPECT_EQ(cv::norm(outcome.display, tip, cv::NORM_INF), 0.0) << "the tip picture is shown";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Sequence, testing::ValuesIn(kCases),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(SequenceFlags, OnlyTheStagesReachedAreWritten)
+{
+    TempDir dir;
+    WriteFile(dir.path() / "p.jpg", Square());
+    CheckSettings settings = InstalledSettings();
+    NoSizeLimits(settings);
+    PhotoChecker checker(settings, ProgramDir());
+    const CheckOutcome outcome = checker.Check(dir.path() / "p.jpg");
+    EXPECT_EQ(outcome.verdict, Flags(true, false, true, false, false, false, false));
+    EXPECT_EQ(outcome.written, Flags(true, true, true, true, false, false, false));
+    EXPECT_EQ(outcome.stage, CheckStage::Dimensions);
+}
+
+// ---- The reason data: measured figures, allowed ranges and the way to go ----
+
+struct ReasonCase {
+    const char* name;
+    std::string (*photo)();
+    void (*adjust)(CheckSettings&);
+    std::vector<Reason> reasons;  // measured values compared to within 1e-4
+};
+
+Reason Expect(Finding finding, double measured, std::optional<double> low, std::optional<double> high,
+              Direction direction, std::string_view key = {}, bool inclusive = false)
+{
+    Reason r;
+    r.finding = finding;
+    r.measured = measured;
+    r.low = low;
+    r.high = high;
+    r.lowInclusive = r.highInclusive = inclusive;
+    r.direction = direction;
+    r.key = key;
+    return r;
+}
+
+std::string Wide() { return Encode(WhitePicture(472, 354), ".jpg"); }
+std::string TinyButUpright() { return Encode(WhitePicture(60, 80), ".jpg"); }
+
+// A photo whose file length is exactly known: the fixture padded after its end marker.
+std::string IdWhitePaddedTo(std::size_t length)
+{
+    std::string bytes = IdWhite();
+    bytes.resize(std::max(length, bytes.size()), '\0');
+    return bytes;
+}
+std::string IdWhite300KiB() { return IdWhitePaddedTo(300 * 1024); }
+
+void Window100To200(CheckSettings& s)
+{
+    s.pic_min_size = 100;
+    s.pic_max_size = 200;
+}
+void Window100ToAny(CheckSettings& s)
+{
+    s.pic_min_size = 100;
+    s.pic_max_size = -1;
+}
+void Pixels300(CheckSettings& s)
+{
+    NoSizeLimits(s);
+    s.min_width = 300;
+    s.min_height = 300;
+}
+// Ratio bounds that the fixtures' faces fall outside in a known way.
+void FaceBounds(CheckSettings& s)
+{
+    s.ratio_y_min = 0.3f;
+    s.ratio_y_max = 0.5f;
+    s.ratio_x_min = 0.5f;
+    s.ratio_x_max = 0.7f;
+}
+void FaceBoundsAllTooTight(CheckSettings& s)
+{
+    s.ratio_y_min = 0.5f;
+    s.ratio_y_max = 0.6f;
+    s.ratio_x_min = 0.1f;
+    s.ratio_x_max = 0.2f;
+}
+
+const ReasonCase kReasons[] = {
+    {"FileInsideOpenEndedWindowPasses", IdWhite300KiB, Window100ToAny, {}},
+    {"FileAboveWindow", IdWhite300KiB, Window100To200,
+     {Expect(F::FileTooLarge, 300 * 1024, 100 * 1024, 200 * 1024, Direction::Lower, "pic_max_size", true)}},
+    {"FileBelowWindowWithoutMaximum", IdWhite, Window100ToAny,
+     {Expect(F::FileTooSmall, 0, 100 * 1024, std::nullopt, Direction::Raise, "pic_min_size", true)}},
+    {"LandscapeIsNotUpright", Wide, NoSizeLimits,
+     {Expect(F::NotUpright, 354.0 / 472.0, 1, 2, Direction::Raise)}},
+    {"EveryFailingDimensionIsTold", TinyButUpright, Pixels300,
+     {Expect(F::TooNarrow, 60, 300, std::nullopt, Direction::Raise, "min_width"),
+      Expect(F::TooShort, 80, 300, std::nullopt, Direction::Raise, "min_height")}},
+    {"FaceTooLow", FaceLow, FaceBounds,
+     {Expect(F::FaceTooLow, 0.245763, 0.3, 0.5, Direction::Raise, "ratio_y_min")}},
+    {"FaceTooLarge", FaceLarge, FaceBounds,
+     {Expect(F::FaceTooLarge, 0.437288, 0.5, 0.7, Direction::Raise, "ratio_x_min")}},
+    {"BothRatiosFailing", IdWhite, FaceBoundsAllTooTight,
+     {Expect(F::FaceTooLow, -1, 0.5, 0.6, Direction::Raise, "ratio_y_min"),
+      Expect(F::FaceTooSmall, -1, 0.1, 0.2, Direction::Lower, "ratio_x_max")}},
+};
+
+void PrintTo(const ReasonCase& row, std::ostream* os) { *os << row.name; }
+
+class Reasons : public testing::TestWithParam<ReasonCase> {
+protected:
+    TempDir dir;
+};
+
+TEST_P(Reasons, CarryFiguresRangeAndDirection)
+{
+    const ReasonCase& row = GetParam();
+    const auto photo = dir.path() / "photo.jpg";
+    const std::string bytes = row.photo();
+    WriteFile(photo, bytes);
+    CheckSettings settings = InstalledSettings();
+    row.adjust(settings);
+    const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(photo);
+    EXPECT_EQ(outcome.fileBytes, bytes.size());
+
+    if (row.reasons.empty()) {
+        EXPECT_NE(outcome.tip, TipImage::FileSizeOutsideWindow);
+        return;
+    }
+    ASSERT_EQ(outcome.reasons.size(), row.reasons.size());
+    for (std::size_t i = 0; i < row.reasons.size(); ++i) {
+        Reason want = row.reasons[i];
+        const Reason& got = outcome.reasons[i];
+        if (want.finding == F::FileTooSmall)
+            want.measured = static_cast<double>(bytes.size());
+        if (want.measured < 0)  // measured by the detector: only the side of the range matters
+            want.measured = got.measured;
+        EXPECT_NEAR(got.measured, want.measured, 1e-4) << i;
+        EXPECT_EQ(got.finding, want.finding) << i;
+        ASSERT_EQ(got.low.has_value(), want.low.has_value()) << i;
+        if (want.low) {
+            EXPECT_NEAR(*got.low, *want.low, 1e-6) << i;
+        }
+        ASSERT_EQ(got.high.has_value(), want.high.has_value()) << i;
+        if (want.high) {
+            EXPECT_NEAR(*got.high, *want.high, 1e-6) << i;
+        }
+        EXPECT_EQ(got.lowInclusive, want.lowInclusive) << i;
+        EXPECT_EQ(got.highInclusive, want.highInclusive) << i;
+        EXPECT_EQ(got.direction, want.direction) << i;
+        EXPECT_EQ(got.key, want.key) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Reasons, testing::ValuesIn(kReasons),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(SequenceMeasurements, TellFirstFailingPixelFacesAndOrientation)
+{
+    TempDir dir;
+    CheckSettings settings = InstalledSettings();
+    NoSizeLimits(settings);
+    PhotoChecker checker(settings, ProgramDir());
+
+    WriteFile(dir.path() / "corner.jpg", CornerNotPlain());
+    CheckOutcome outcome = checker.Check(dir.path() / "corner.jpg");
+    ASSERT_TRUE(outcome.backgroundFailure.has_value());
+    EXPECT_EQ(outcome.backgroundFailure->strip, Strip::Right);
+    EXPECT_GE(outcome.backgroundFailure->column, settings.dst_width - settings.jc_b);
+    EXPECT_TRUE(outcome.faces.empty()) << "the face stage was not reached";
+    EXPECT_EQ(outcome.storedSize, cv::Size(354, 472));
+
+    outcome = checker.Check(Fixture("id_white.jpg"));
+    EXPECT_FALSE(outcome.backgroundFailure.has_value());
+    EXPECT_EQ(outcome.faces.size(), 1u);
+    ASSERT_TRUE(outcome.placement.has_value());
+    EXPECT_TRUE(outcome.placement->wellPlaced);
+    EXPECT_FALSE(outcome.orientation.has_value());
+
+    outcome = checker.Check(Fixture("id_white_exif6.jpg"));
+    EXPECT_EQ(outcome.tip, TipImage::BadDimensions);
+    EXPECT_EQ(outcome.orientation, 6) << "stored sideways, shown upright by viewers";
+    EXPECT_EQ(outcome.storedSize, cv::Size(472, 354));
+    EXPECT_EQ(outcome.reasons.front().finding, F::NotUpright);
+}
+
+TEST(SequenceMeasurements, StretchIsNotedOnAcceptedPhotosOnly)
+{
+    TempDir dir;
+    CheckSettings settings = InstalledSettings();
+    settings.cast = 1;
+    PhotoChecker checker(settings, ProgramDir());
+    const struct {
+        int width, height;
+        std::optional<double> stretch;  // output aspect over the photo's
+    } rows[] = {
+        {295, 413, std::nullopt},
+        {300, 413, std::nullopt},  // 1.7 % wider: not worth a word
+        {100, 100, 413.0 / 295.0},
+        {300, 600, (413.0 / 295.0) / 2.0},
+    };
+    for (const auto& row : rows) {
+        WriteFile(dir.path() / "p.jpg", Encode(WhitePicture(row.width, row.height), ".jpg"));
+        const CheckOutcome outcome = checker.Check(dir.path() / "p.jpg");
+        ASSERT_TRUE(outcome.accepted);
+        EXPECT_EQ(outcome.reasons.front().finding, F::AcceptedNormalised);
+        const auto note = std::ranges::find(outcome.reasons, F::StretchedOnSave, &Reason::finding);
+        ASSERT_EQ(note != outcome.reasons.end(), row.stretch.has_value()) << row.width << " x " << row.height;
+        if (row.stretch) {
+            EXPECT_NEAR(note->measured, *row.stretch, 1e-9);
+            EXPECT_EQ(note->direction, *row.stretch > 1 ? Direction::Lower : Direction::Raise);
+        }
+    }
+}
+
+// ---- Could not assess, kept apart from a bad photo ----
+
+TEST(SequenceErrors, AreKeptApartFromVerdicts)
+{
+    TempDir dir;
+    const CheckSettings settings = InstalledSettings();
+    PhotoChecker checker(settings, ProgramDir());
+    std::filesystem::create_directories(dir.path() / "empty-program-dir");
+    PhotoChecker blind(settings, dir.path() / "empty-program-dir" / "");
+    ASSERT_FALSE(blind.HasFaceDetector());
+    ASSERT_TRUE(checker.HasFaceDetector());
+
+    WriteFile(dir.path() / "png.jpg", Png());
+    WriteFile(dir.path() / "locked.jpg", IdWhite());
+    std::filesystem::permissions(dir.path() / "locked.jpg", std::filesystem::perms::none);
+    const bool canStillRead = ::access((dir.path() / "locked.jpg").c_str(), R_OK) == 0;  // as root
+
+    const struct {
+        const char* what;
+        PhotoChecker* checker;
+        std::filesystem::path photo;
+        CheckError error;
+        std::optional<TipImage> tip;
+    } rows[] = {
+        {"missing file", &checker, dir.path() / "removed.jpg", CheckError::FileUnreadable, TipImage::NotJpeg},
+        {"a folder", &checker, dir.path(), CheckError::FileUnreadable, TipImage::NotJpeg},
+        {"a device", &checker, "/dev/zero", CheckError::FileUnreadable, TipImage::NotJpeg},
+        {"no permission", &checker, dir.path() / "locked.jpg",
+         canStillRead ? CheckError::None : CheckError::FileUnreadable,
+         canStillRead ? std::nullopt : std::optional(TipImage::NotJpeg)},
+        {"not a JPEG is a verdict", &checker, dir.path() / "png.jpg", CheckError::None, TipImage::NotJpeg},
+        {"no detector, face stage", &blind, Fixture("id_white.jpg"), CheckError::DetectorUnavailable,
+         TipImage::NoSingleFace},
+        {"no detector, earlier stage", &blind, dir.path() / "png.jpg", CheckError::None, TipImage::NotJpeg},
+    };
+    for (const auto& row : rows) {
+        const CheckOutcome outcome = row.checker->Check(row.photo);
+        EXPECT_EQ(outcome.error, row.error) << row.what;
+        EXPECT_EQ(outcome.tip, row.tip) << row.what;
+        EXPECT_EQ(outcome.reasons.empty(), row.error != CheckError::None) << row.what;
+        if (row.error == CheckError::FileUnreadable) {
+            EXPECT_EQ(outcome.written, Flags(true, false, false, false, false, false, false)) << row.what;
+        }
+    }
+    std::filesystem::permissions(dir.path() / "locked.jpg", std::filesystem::perms::owner_all);
+}
+
+// ---- One reading of the file ----
+
+TEST(SequenceFiles, BytesAndFileGiveTheSameOutcome)
+{
+    const CheckSettings settings = InstalledSettings();
+    PhotoChecker checker(settings, ProgramDir());
+    for (const char* name : {"id_white.jpg", "face_low.jpg", "two_faces.jpg", "id_white_exif6.jpg"}) {
+        const std::string bytes = FixtureBytes(name);
+        const CheckOutcome fromFile = checker.Check(Fixture(name));
+        const CheckOutcome fromBytes =
+            checker.CheckBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+        EXPECT_EQ(fromFile.tip, fromBytes.tip) << name;
+        EXPECT_EQ(fromFile.verdict, fromBytes.verdict) << name;
+        EXPECT_EQ(fromFile.reasons, fromBytes.reasons) << name;
+        EXPECT_EQ(fromFile.faces, fromBytes.faces) << name;
+        EXPECT_EQ(fromFile.fileBytes, fromBytes.fileBytes) << name;
+        EXPECT_EQ(cv::norm(fromFile.display, fromBytes.display, cv::NORM_INF), 0.0) << name;
+    }
+}
+
+TEST(SequenceFiles, MissingTipPictureShowsNothing)
+{
+    TempDir dir;
+    WriteFile(dir.path() / "p.jpg", Png());
+    PhotoChecker checker(CheckSettings{}, dir.path() / "");  // a program directory without tips/
+    const CheckOutcome outcome = checker.Check(dir.path() / "p.jpg");
+    EXPECT_EQ(outcome.tip, TipImage::NotJpeg);
+    EXPECT_TRUE(outcome.display.empty());
+}
+
+TEST(SequenceFiles, ShownTipIsACopy)
+{
+    TempDir dir;
+    WriteFile(dir.path() / "p.jpg", Png());
+    PhotoChecker checker(InstalledSettings(), ProgramDir());
+    CheckOutcome first = checker.Check(dir.path() / "p.jpg");
+    first.display.setTo(cv::Scalar::all(0));  // whoever shows it may draw on it
+    const CheckOutcome second = checker.Check(dir.path() / "p.jpg");
+    EXPECT_GT(cv::norm(second.display, cv::NORM_INF), 0.0);
+}
+
+TEST(SequenceFiles, UnusualNamesOpen)
+{
+    TempDir dir;
+    const auto named = dir.path() / "-报名 照片.jpg";
+    std::filesystem::copy_file(Fixture("id_white.jpg"), named);
+    EXPECT_TRUE(PhotoChecker(InstalledSettings(), ProgramDir()).Check(named).accepted);
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Compiles the engine and the batch checker with the MinGW-w64 cross compiler against the
+# OpenCV headers: a compile-only check of the lines that only a Windows build reaches.
+# Nothing is linked or run; the Windows build itself needs Visual Studio and vcpkg.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh windows
+compiler=x86_64-w64-mingw32-g++-posix
+
+shopt -s nullglob
+sources=(engine/*.cpp tools/velmora_check.cpp tools/velmora_check/*.cpp tools/batch/*.cpp)
+printf '%s\n' "${sources[@]}" | xargs -P "$(nproc)" -I{} \
+    "$compiler" -std=c++20 -fsyntax-only -Werror -Wall -Wextra -Wpedantic -Wshadow -Wconversion \
+    -Wno-sign-conversion -isystem /usr/include/opencv4 -Iengine/include -I. {}
+echo "windows_check: ${#sources[@]} files compile for Windows"

@@ -15,11 +15,16 @@ namespace {
 
 using ByteString = std::vector<std::uint8_t>;
 
+void Append(ByteString& out, std::initializer_list<unsigned> bytes)
+{
+    for (const unsigned byte : bytes)
+        out.push_back(static_cast<std::uint8_t>(byte));
+}
+
 void Put16(ByteString& out, unsigned value, bool bigEndian)
 {
-    const auto hi = static_cast<std::uint8_t>(value >> 8), lo = static_cast<std::uint8_t>(value & 0xFF);
-    out.insert(out.end(), bigEndian ? std::initializer_list<std::uint8_t>{hi, lo}
-                                    : std::initializer_list<std::uint8_t>{lo, hi});
+    const unsigned hi = (value >> 8) & 0xFF, lo = value & 0xFF;
+    Append(out, bigEndian ? std::initializer_list<unsigned>{hi, lo} : std::initializer_list<unsigned>{lo, hi});
 }
 
 void Put32(ByteString& out, std::uint32_t value, bool bigEndian)
@@ -53,12 +58,16 @@ ByteString WithExif(const std::vector<Entry>& entries, bool bigEndian, const std
     }
     Put32(tiff, 0, bigEndian);  // no next IFD
 
-    ByteString jpeg{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00};  // an APP0 first, as cameras write
-    const std::size_t length = 2 + header.size() + tiff.size();
-    jpeg.insert(jpeg.end(), {0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
-    jpeg.insert(jpeg.end(), header.begin(), header.end());
-    jpeg.insert(jpeg.end(), tiff.begin(), tiff.end());
-    jpeg.insert(jpeg.end(), {0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xD9});
+    ByteString jpeg;
+    Append(jpeg, {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00});  // an APP0 first, as cameras write
+    const auto length = static_cast<unsigned>(2 + header.size() + tiff.size());
+    Append(jpeg, {0xFF, 0xE1});
+    Put16(jpeg, length, true);
+    for (const char c : header)
+        jpeg.push_back(static_cast<std::uint8_t>(c));
+    for (const std::uint8_t byte : tiff)
+        jpeg.push_back(byte);
+    Append(jpeg, {0xFF, 0xDA, 0x00, 0x02, 0xFF, 0xD9});
     return jpeg;
 }
 
@@ -85,7 +94,7 @@ std::vector<OrientationCase> Cases()
         {"WrongType", WithExif({{0x0112, 4, 1, 6}}, false), std::nullopt},
         {"NotExifButXmp", WithExif({{0x0112, 3, 1, 6}}, false, {"http://ns.adobe.com/", 20}), std::nullopt},
         {"SegmentCutShort", cut, std::nullopt},
-        {"NoSegments", {0xFF, 0xD8, 0xFF, 0xD9}, std::nullopt},
+        {"NoSegments", ByteString{0xFF, 0xD8, 0xFF, 0xD9}, std::nullopt},
         {"Empty", {}, std::nullopt},
     };
 }

@@ -322,8 +322,9 @@ TEST(FaceCascade, LoadsOnlyAReadableCascade)
         c.make();
         std::optional<FaceDetector> detector = FaceDetector::Load(cascade);
         ASSERT_EQ(detector.has_value(), c.loads);
-        if (detector)
+        if (detector) {
             EXPECT_EQ(detector->Detect(Normalised("id_white.jpg"), 5).size(), 1u);
+        }
     }
 }
 

@@ -9,7 +9,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # Library dependencies come from the binaries themselves; what they load at run time is named here:
-# Qt's platform plugins and the CJK font the Chinese texts need.
+# Qt's platform plugins, the CJK font the Chinese texts need, and Qt's translations, which make
+# the file dialogs and message boxes Chinese.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-wqy-microhei, qt6-translations-l10n")
 include(CPack)

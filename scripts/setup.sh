@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config
     libopencv-dev opencv-data
-    qt6-base-dev
+    qt6-base-dev qt6-translations-l10n
     libgtest-dev libbenchmark-dev
     fonts-wqy-microhei
     locales
     xvfb xauth xdotool
+    tesseract-ocr tesseract-ocr-chi-sim
 )
 
 # Extra groups on request: "fuzz" adds clang and its libFuzzer runtime, "package" the tools

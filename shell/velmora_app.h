@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 class CVelmoraApp : public QApplication {
     Q_OBJECT
@@ -10,4 +11,7 @@ public:
 
     // Runs the main dialog modally. Always false: no event loop runs after the dialog.
     bool InitInstance();
+
+private:
+    QTranslator m_qtTexts;  // Qt's own texts in Chinese, when installed
 };

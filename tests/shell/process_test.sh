@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The program as a process on a real X server: start-up failures end it with status 0 after their
 # message and without the main window; the exit button ends it with status 0; it finds its files
-# from any working directory.
-#   process_test.sh CASE PROGRAM_DIR
-# Exits 77 (skipped) when xvfb-run, xauth or xdotool is missing.
+# from any working directory; its Open dialog speaks Chinese under any locale.
+#   process_test.sh CASE PROGRAM_DIR GRAB_WINDOW
+# Exits 77 (skipped) when xvfb-run, xauth, xdotool or (for the dialog) tesseract is missing.
 set -uo pipefail
 
 case_name=$1
 program_dir=$2
+grab_window=$3
 
 for tool in xvfb-run xauth xdotool; do
     if ! command -v "$tool" >/dev/null; then
@@ -18,7 +19,7 @@ done
 
 if [ -z "${VELMORA_UNDER_XVFB:-}" ]; then
     export VELMORA_UNDER_XVFB=1
-    exec timeout 90 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
+    exec timeout 90 xvfb-run -a -s '-screen 0 1600x1200x24' "$0" "$@"
 fi
 export QT_QPA_PLATFORM=xcb
 
@@ -47,6 +48,17 @@ wait_for_exit() {
 # The first visible window whose title matches, waiting up to 20 s (xdotool matches case-insensitively).
 find_window() {
     timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+# The first window of the program other than the given one, waiting up to 20 s. By process
+# rather than by title: xdotool matches no CJK title.
+find_other_window() {
+    for _ in $(seq 100); do
+        other=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$1" | head -n 1)
+        [ -n "$other" ] && { echo "$other"; return 0; }
+        sleep 0.2
+    done
+    return 1
 }
 
 # The program, copied as "probe" into a folder laid out with the given files, must show one
@@ -96,6 +108,30 @@ case "$case_name" in
         wait_for_exit || fail "the program did not end after the exit button was clicked"
         [ "$status" = 0 ] || fail "exit status $status, expected 0"
         echo "ok: main window found its files from another directory; exit button ended it with 0"
+        ;;
+    open_dialog_in_chinese)
+        command -v tesseract >/dev/null || { echo "SKIP: tesseract is not installed (Debian package: tesseract-ocr)"; exit 77; }
+        tesseract --list-langs 2>/dev/null | grep -qx chi_sim \
+            || { echo "SKIP: no chi_sim data (Debian package: tesseract-ocr-chi-sim)"; exit 77; }
+        # An English locale: the dialog must be Chinese all the same. Twice the size, so the
+        # character recogniser reads the small dialog text reliably.
+        LANG=C LC_ALL=C QT_SCALE_FACTOR=2 "$program_dir/velmora" &
+        pid=$!
+        window=$(find_window '^Velmora$') || true
+        [ -n "$window" ] || fail "the main window did not appear"
+        # The open button has the focus: Return opens the dialog.
+        xdotool windowfocus --sync "$window"
+        xdotool key Return
+        dialog=$(find_other_window "$window") || fail "no Open dialog appeared"
+        sleep 0.5
+        "$grab_window" "$dialog" "$work/dialog.png" || fail "could not grab the Open dialog"
+        # Sparse text (page segmentation 11): a dialog is scattered labels, not a page.
+        text=$(tesseract "$work/dialog.png" - -l chi_sim+eng --psm 11 2>/dev/null | tr -d ' ')
+        for word in 取消 文件类型 查找范围; do
+            grep -q "$word" <<<"$text" || fail "the Open dialog does not read \"$word\"; it reads: $text"
+        done
+        grep -qi 'cancel\|look.*in' <<<"$text" && fail "the Open dialog has English texts: $text"
+        echo "ok: the Open dialog reads 取消, 文件类型 and 查找范围 under LANG=C"
         ;;
     *)
         fail "unknown case $case_name"

@@ -9,7 +9,7 @@ CPictureButton::CPictureButton(const QString& text, QWidget* parent) : QPushButt
     setAccessibleName(text);
 }
 
-void CPictureButton::SetFace(const QPixmap& face)
+void CPictureButton::SetFace(const SharpPixmap& face)
 {
     m_face = face;
     update();
@@ -23,9 +23,12 @@ void CPictureButton::paintEvent(QPaintEvent* event)
     }
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // Disabled: the face fades into the panel behind it, so the button no longer looks pressable.
+    if (!isEnabled())
+        painter.setOpacity(0.4);
     // Pressed: the face moves a pixel down and right and darkens, as a pushed button does.
     const QRect face = isDown() ? rect().translated(1, 1) : rect();
-    painter.drawPixmap(face, m_face);
+    painter.drawPixmap(face, m_face.ForRatio(devicePixelRatioF()));
     if (isDown())
         painter.fillRect(rect(), QColor(0, 0, 0, 48));
     // A dotted focus frame inside the face, shown once the keyboard has been used, as usual

@@ -4,18 +4,20 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "shell/artwork.h"
+
 class CPictureButton : public QPushButton {
     Q_OBJECT
 public:
     // The text is the button's accessible name, and what it shows when the face is missing.
     CPictureButton(const QString& text, QWidget* parent);
 
-    void SetFace(const QPixmap& face);
-    const QPixmap& Face() const { return m_face; }
+    void SetFace(const SharpPixmap& face);
+    const QPixmap& Face() const { return m_face.normal; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap m_face;
+    SharpPixmap m_face;
 };

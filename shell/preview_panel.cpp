@@ -4,9 +4,9 @@
 
 CPreviewPanel::CPreviewPanel(QWidget* parent) : QWidget(parent) {}
 
-void CPreviewPanel::SetImage(const QImage& image)
+void CPreviewPanel::SetImage(const QImage& image, const QImage& doubled)
 {
-    m_image = image;
+    m_image = {image, doubled};
     update();
 }
 
@@ -17,5 +17,5 @@ void CPreviewPanel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // Width and height scale independently: the picture fills the frame whatever its aspect.
-    painter.drawImage(rect(), m_image);
+    painter.drawImage(rect(), m_image.ForRatio(devicePixelRatioF()));
 }

@@ -5,19 +5,30 @@
 #include <filesystem>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QWindow>
 
-#include "shell/artwork.h"
 #include "shell/image_convert.h"
+#include "shell/photo_drop.h"
 #include "shell/picture_button.h"
 #include "shell/preview_panel.h"
+#include "shell/reason_line.h"
+#include "shell/reason_text.h"
+#include "shell/requirements_card.h"
+#include "shell/sample_backdrop.h"
 
 namespace {
 
@@ -103,13 +114,15 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
 
     m_baseUnits = DialogBaseUnitsForDpi(logicalDpiX(), logicalDpiY());
     setFixedSize(ToPixels(kMainDialogUnits).size());
-    m_background.load(QString::fromLatin1(kBackgroundPicture));
+    m_background = LoadSharpPixmap(QString::fromLatin1(kBackgroundPicture));
+    m_samplePortrait = LoadSharpPixmap(QString::fromLatin1(kSamplePortraitPicture));
+    setAcceptDrops(true);
 
     const auto makeButton = [this](const QString& text, const char* id, const char* face, const QRect& units) {
         auto* button = new CPictureButton(text, this);
         button->setObjectName(QString::fromLatin1(id));
         button->setGeometry(ToPixels(units));
-        button->SetFace(QPixmap(QString::fromLatin1(face)));
+        button->SetFace(LoadSharpPixmap(QString::fromLatin1(face)));
         // Enter presses whichever button has the focus.
         button->setAutoDefault(true);
         return button;
@@ -132,6 +145,11 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     m_versionText->setTextFormat(Qt::PlainText);
     m_versionText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_versionText->setGeometry(ToPixels(kVersionTextUnits));
+
+    m_reasonLine = new CReasonLine(this);
+    m_reasonLine->setObjectName(QStringLiteral("ReasonLine"));
+    m_reasonLine->setGeometry(ToPixels(kReasonLineUnits));
+    UpdateSaveButton();
 
     setTabOrder(m_openButton, m_exitButton);
     setTabOrder(m_exitButton, m_saveButton);
@@ -158,7 +176,82 @@ void CVelmoraDlg::paintEvent(QPaintEvent*)
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(rect(), m_background);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.drawPixmap(rect(), m_background.ForRatio(devicePixelRatioF()));
+
+    // What depends on the settings is drawn over the artwork, in the artwork's own pixels
+    // whatever the window's size at this screen's DPI.
+    painter.scale(width() / qreal(kArtworkSize.width()), height() / qreal(kArtworkSize.height()));
+    const QRectF sample(kSamplePortraitPixels);
+    painter.fillRect(sample, SampleBackdrop(g_settings));
+    const QPixmap& portrait = m_samplePortrait.ForRatio(devicePixelRatioF() * painter.transform().m11());
+    painter.drawPixmap(sample, portrait, QRectF(portrait.rect()));
+    PaintRequirementLines(painter, QRectF(kRequirementLinesPixels), RequirementLines(g_settings));
+}
+
+void CVelmoraDlg::mousePressEvent(QMouseEvent* event)
+{
+    // Buttons take their own presses (Qt hands a disabled one's to nobody); the preview is no
+    // handle, so a click on the photo does not start a move.
+    if (event->button() != Qt::LeftButton || m_picture->geometry().contains(event->position().toPoint())) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    // The window manager moves the window where it can: it keeps the window on screen and
+    // snaps it as the user expects. Elsewhere the window follows the cursor itself.
+    if (QWindow* window = windowHandle(); window && window->startSystemMove())
+        return;
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void CVelmoraDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragOffset) {
+        QDialog::mouseMoveEvent(event);
+        return;
+    }
+    move(event->globalPosition().toPoint() - *m_dragOffset);
+    event->accept();
+}
+
+void CVelmoraDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_dragOffset && event->button() == Qt::LeftButton) {
+        m_dragOffset.reset();
+        event->accept();
+        return;
+    }
+    QDialog::mouseReleaseEvent(event);
+}
+
+QString CVelmoraDlg::DroppablePhoto(const QMimeData* mime) const
+{
+    return mime ? DroppedPhotoPath(*mime, FilterPatterns(QString::fromLatin1(kOpenPhotoFilter))) : QString();
+}
+
+void CVelmoraDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Ignored drags show the no-drop cursor for as long as they hover over the window.
+    if (DroppablePhoto(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void CVelmoraDlg::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppablePhoto(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Checked once the drop has completed, so the program the photo came from is not kept
+    // waiting for the check.
+    QMetaObject::invokeMethod(
+        this, [this, path] { OpenPhoto([path] { return path; }); }, Qt::QueuedConnection);
 }
 
 void CVelmoraDlg::OnExitApp() { std::exit(0); }
@@ -181,14 +274,39 @@ void CVelmoraDlg::ShowInPreview(const velmora::Image& image)
     m_picture->show();
 }
 
-void CVelmoraDlg::OnOpenPhoto()
+void CVelmoraDlg::ShowOutcome(const velmora::CheckOutcome& outcome)
+{
+    // A tip is shown in the window's own drawing, sharp at any scale; the check's picture of
+    // it stands in should that drawing be missing.
+    if (outcome.tip && m_preview) {
+        if (const SharpImage tip = LoadTipPicture(*outcome.tip); !tip.isNull()) {
+            m_preview->SetImage(tip.normal, tip.doubled);
+            m_picture->show();
+            return;
+        }
+    }
+    ShowInPreview(outcome.display);
+}
+
+void CVelmoraDlg::UpdateSaveButton() { m_saveButton->setEnabled(!g_resultImage.empty()); }
+
+void CVelmoraDlg::OnOpenPhoto() { OpenPhoto(m_chooseOpenPath); }
+
+void CVelmoraDlg::OpenPhoto(const std::function<QString()>& choosePath)
 {
     g_resultImage.release();
+    UpdateSaveButton();
+    m_reasonLine->ShowHint();
     PreparePreview();
-    const QString path = m_chooseOpenPath ? m_chooseOpenPath() : QString();
+    const QString path = choosePath ? choosePath() : QString();
     if (path.isEmpty())
         return;
+    m_lastPhoto = QFileInfo(path).absoluteFilePath();
+    CheckPhoto(path);
+}
 
+void CVelmoraDlg::CheckPhoto(const QString& path)
+{
     velmora::CheckOutcome outcome;
     QString failure;
     try {
@@ -201,9 +319,16 @@ void CVelmoraDlg::OnOpenPhoto()
         outcome = velmora::CheckOutcome{};
         failure = QString::fromStdString(error.what());
     }
-    ShowInPreview(outcome.display);
-    if (!failure.isNull())
-        ShowWarning(this, QStringLiteral("照片检查失败：%1").arg(failure));
+    ShowOutcome(outcome);
+    UpdateSaveButton();
+    if (!failure.isNull()) {
+        const QString text = QStringLiteral("照片检查失败：%1").arg(failure);
+        m_reasonLine->Show(ReasonTone::Failure, text);
+        ShowWarning(this, text);
+        return;
+    }
+    const ReasonText reason = DescribeOutcome(outcome, g_settings);
+    m_reasonLine->Show(reason.tone, reason.text);
 }
 
 void CVelmoraDlg::OnSavePhoto()
@@ -214,6 +339,13 @@ void CVelmoraDlg::OnSavePhoto()
     if (path.isEmpty())
         return;
 
+    // The photo the applicant opened stays as it was, even if chosen as the target.
+    std::error_code sameError;
+    if (!m_lastPhoto.isEmpty() && std::filesystem::equivalent(ToPath(path), ToPath(m_lastPhoto), sameError)) {
+        TellSaveFailure(QStringLiteral("不能覆盖打开的原照片，请换一个文件名"));
+        return;
+    }
+
     QString failure;
     try {
         if (const auto result = velmora::ExportAcceptedPhoto(g_resultImage, g_verdict.stamped, ToPath(path)); !result)
@@ -221,24 +353,55 @@ void CVelmoraDlg::OnSavePhoto()
     } catch (const std::exception& error) {
         failure = QString::fromStdString(error.what());
     }
-    // The applicant would otherwise hand in a file that was never written.
-    if (!failure.isNull())
-        ShowWarning(this, QStringLiteral("照片保存失败：%1").arg(failure));
+    if (!failure.isNull()) {
+        TellSaveFailure(failure);
+        return;
+    }
+    m_reasonLine->ShowSaved(path);
+}
+
+void CVelmoraDlg::TellSaveFailure(const QString& reason)
+{
+    // Told twice: the box cannot be missed, and the line keeps it in view afterwards. The
+    // applicant would otherwise hand in a file that was never written.
+    const QString text = QStringLiteral("照片保存失败：%1").arg(reason);
+    m_reasonLine->Show(ReasonTone::Failure, text);
+    ShowWarning(this, text);
+}
+
+QString CVelmoraDlg::OpenStartFolder() const
+{
+    if (!m_lastPhoto.isEmpty())
+        return QFileInfo(m_lastPhoto).absolutePath();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
+QString CVelmoraDlg::ProposedSavePath() const
+{
+    const QDir folder(OpenStartFolder());
+    const QString name = QString::fromUtf8(kProposedSaveName);
+    const QString proposed = folder.filePath(name + QStringLiteral(".jpg"));
+    std::error_code error;
+    if (!m_lastPhoto.isEmpty() && std::filesystem::equivalent(ToPath(proposed), ToPath(m_lastPhoto), error))
+        return folder.filePath(name + QStringLiteral("（审核通过）.jpg"));
+    return proposed;
 }
 
 QString CVelmoraDlg::ChooseOpenPathNatively()
 {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), QString(),
+    return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), OpenStartFolder(),
                                         QString::fromLatin1(kOpenPhotoFilter));
 }
 
 QString CVelmoraDlg::ChooseSavePathNatively()
 {
-    QFileDialog dialog(this, QStringLiteral("另存为"), QString(), QString::fromLatin1(kSavePhotoFilter));
+    const QFileInfo proposed(ProposedSavePath());
+    QFileDialog dialog(this, QStringLiteral("另存为"), proposed.absolutePath(), QString::fromLatin1(kSavePhotoFilter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("jpg"));
-    dialog.selectFile(QStringLiteral("报名照片"));
+    dialog.selectFile(proposed.completeBaseName());
     // Replacing an existing file is confirmed by the dialog: its overwrite prompt stays on.
     if (dialog.exec() != QDialog::Accepted)
         return {};

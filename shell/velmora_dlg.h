@@ -1,24 +1,30 @@
 // The main window: a fixed, borderless dialog painted with one background picture, with the
-// open, save and exit picture buttons and the frame in which the preview shows its picture.
+// open, save and exit picture buttons, the frame in which the preview shows its picture, and
+// the reason line under it. A photo can also be dropped on it, and it moves by its background.
 #pragma once
 
 #include <functional>
 #include <optional>
 
+#include <QColor>
 #include <QDialog>
 #include <QIcon>
-#include <QPixmap>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
+#include "shell/artwork.h"
 #include "shell/check_state.h"
 #include "shell/dialog_units.h"
+#include "shell/window_layout.h"
 #include "velmora/export.h"
 
 class QFrame;
 class QLabel;
+class QMimeData;
 class CPictureButton;
 class CPreviewPanel;
+class CReasonLine;
 
 // Control ids of the main dialog; the controls carry them as object names.
 inline constexpr int IDC_OPEN = 1000;
@@ -26,13 +32,8 @@ inline constexpr int IDC_SAVE = 1001;
 inline constexpr int IDC_EXIT = 1002;
 inline constexpr int IDC_PICTURE = 1003;
 
-// The main dialog's template, in dialog units.
-inline constexpr QRect kMainDialogUnits{0, 0, 401, 277};
-inline constexpr QRect kOpenButtonUnits{269, 95, 113, 37};
-inline constexpr QRect kExitButtonUnits{271, 210, 113, 36};
-inline constexpr QRect kSaveButtonUnits{271, 154, 112, 35};
-inline constexpr QRect kPictureUnits{148, 99, 99, 129};
-inline constexpr QRect kVersionTextUnits{340, 263, 55, 11};
+// The name the Save dialog proposes, with the extension it adds.
+inline constexpr const char* kProposedSaveName = "报名照片";
 
 // Name filters of the file dialogs.
 inline constexpr const char* kOpenPhotoFilter = "JPEG Files (*.jpg *.jpeg *.jpg *.jfif)";
@@ -62,8 +63,16 @@ public:
     // The white picture frame (control 1003), and the preview inside it, created by the first Open.
     QFrame* m_picture = nullptr;
     CPreviewPanel* m_preview = nullptr;
+    CReasonLine* m_reasonLine = nullptr;
 
     DialogBaseUnits BaseUnits() const { return m_baseUnits; }
+
+    // Where the Open dialog starts: the folder of the last photo opened, else the pictures
+    // folder, else home.
+    QString OpenStartFolder() const;
+    // What the Save dialog proposes: "报名照片" in the folder of the last photo opened, under
+    // another name when that would be the opened photo itself.
+    QString ProposedSavePath() const;
 
 public slots:
     void OnOpenPhoto();
@@ -78,19 +87,35 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QRect ToPixels(const QRect& dialogUnits) const;
     QString ChooseOpenPathNatively();
     QString ChooseSavePathNatively();
+    // Open's sequence for a photo from any source: the chooser's answer or a dropped file.
+    void OpenPhoto(const std::function<QString()>& choosePath);
+    void CheckPhoto(const QString& path);
+    void ShowOutcome(const velmora::CheckOutcome& outcome);
+    void TellSaveFailure(const QString& reason);
+    // Save can act only on an accepted photo.
+    void UpdateSaveButton();
+    QString DroppablePhoto(const QMimeData* mime) const;
 
     // Checks every photo with the settings loaded at start.
     std::optional<velmora::PhotoChecker> m_checker;
     QIcon m_hIcon;
     DialogBaseUnits m_baseUnits;
-    QPixmap m_background;
+    SharpPixmap m_background;
+    SharpPixmap m_samplePortrait;
     CPictureButton* m_openButton = nullptr;
     CPictureButton* m_exitButton = nullptr;
     CPictureButton* m_saveButton = nullptr;
     QLabel* m_versionText = nullptr;
+    QString m_lastPhoto;                  // the photo last opened or dropped
+    std::optional<QPoint> m_dragOffset;   // cursor to window corner while dragging by hand
 };

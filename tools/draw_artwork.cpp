@@ -1,6 +1,7 @@
-// Draws the program's artwork: the six tip pictures, the window background, the three
-// button faces and the application icon. Everything is vector drawing with one bundled
-// CJK font, so a rerun on the same platform gives the same files byte for byte.
+// Draws the program's artwork: the six tip pictures, the window background, the sample
+// portrait, the three button faces and the application icon, each at exactly the pixel size it
+// is shown at and at twice that. Everything is vector drawing with one bundled CJK font, so a
+// rerun on the same platform gives the same files byte for byte.
 //
 // Usage: draw_artwork <repository root>
 
@@ -29,6 +30,9 @@
 #include <cstdlib>
 #include <functional>
 #include <vector>
+
+#include "shell/dialog_units.h"
+#include "shell/window_layout.h"
 
 namespace {
 
@@ -60,6 +64,8 @@ const QColor errorDark(0xB0, 0x2E, 0x1F);
 const QColor warning(0xFF, 0xC8, 0x3D);
 const QColor slate(0x5B, 0x6B, 0x7F);
 const QColor photoBlue(0x43, 0x8E, 0xDB);
+const QColor plainWhite(0xFA, 0xFB, 0xFC);
+const QColor buttonPanel(0xEA, 0xF0, 0xF8);
 const QColor skin(0xF2, 0xC6, 0xA0);
 const QColor skinShade(0xE0, 0xA9, 0x82);
 const QColor hair(0x2F, 0x2A, 0x28);
@@ -421,13 +427,6 @@ void writeImage(const QImage& image, const QString& path, const char* format, in
     std::printf("wrote %s (%d x %d)\n", qPrintable(QDir::toNativeSeparators(path)), image.width(), image.height());
 }
 
-QImage canvas(int width, int height, const QColor& fill)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(fill);
-    return image;
-}
-
 void beginPainting(QPainter& p)
 {
     p.setRenderHint(QPainter::Antialiasing);
@@ -557,24 +556,18 @@ void pictogramBackground(QPainter& p, const QRectF& area)
         drawPerson(p, r, 0.5, 0.4, 0.36);
     };
     auto plain = [&p](const QRectF& r) { drawPerson(p, r, 0.5, 0.4, 0.36); };
+    // Which colours are allowed depends on the settings, so the right example is white, which
+    // every setting accepts, and the window's reason line names the colours.
     drawWrongAndRight(
         p, area, 150, [&](const QRectF& f) { drawPhoto(p, f, QColor(0xBF, 0xE0, 0xF5), busy); },
-        [&](const QRectF& f) { drawPhoto(p, f, colour::photoBlue, plain); });
+        [&](const QRectF& f) { drawPhoto(p, f, colour::plainWhite, plain); });
 
-    // The three accepted background colours.
-    const QColor chips[] = {Qt::white, QColor(0xD7, 0x2B, 0x2B), colour::photoBlue};
-    const QString names[] = {QStringLiteral("白"), QStringLiteral("红"), QStringLiteral("蓝")};
-    const QFont font = uiFont(17, true);
-    const qreal y = area.top() + 6 + 150 + 22;
-    const qreal step = 62;
-    const qreal start = area.center().x() - step;
-    for (int i = 0; i < 3; ++i) {
-        const QPointF c(start + step * i - 10, y);
-        p.setPen(QPen(QColor(0x9A, 0xA8, 0xBA), 1.2));
-        p.setBrush(chips[i]);
-        p.drawEllipse(c, 10, 10);
-        drawLine(p, QRectF(c.x() + 13, y - 12, 24, 24), names[i], font, colour::text, Qt::AlignLeft | Qt::AlignVCenter);
-    }
+    const QRectF chip(area.center().x() - 86, area.top() + 6 + 150 + 8, 172, 28);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xE6, 0xF4, 0xEC));
+    p.drawRoundedRect(chip, 14, 14);
+    drawBadge(p, QPointF(chip.left() + 16, chip.center().y()), 10, true);
+    drawLine(p, chip.adjusted(30, 0, -8, 0), QStringLiteral("单一纯色背景"), uiFont(17, true), colour::ok);
 }
 
 void pictogramFaceCount(QPainter& p, const QRectF& area)
@@ -613,11 +606,10 @@ void pictogramFacePosition(QPainter& p, const QRectF& area)
         });
 }
 
-QImage drawTip(const Tip& tip)
+// Draws the tip in its 295 x 413 design; the caller's scale fits it to any picture size.
+void paintTip(QPainter& p, const Tip& tip)
 {
-    QImage image = canvas(kTipWidth, kTipHeight, Qt::white);
-    QPainter p(&image);
-    beginPainting(p);
+    p.fillRect(QRectF(0, 0, kTipWidth, kTipHeight), Qt::white);
 
     // Header band.
     const QRectF band(0, 0, kTipWidth, 58);
@@ -636,21 +628,16 @@ QImage drawTip(const Tip& tip)
     p.fillRect(footer, QColor(0xF1, 0xF3, 0xF6));
     p.fillRect(QRectF(0, footer.top(), kTipWidth, 1), colour::line);
     drawLine(p, footer, QStringLiteral("请更换照片后重新打开"), uiFont(18), colour::muted);
-    return image;
 }
 
 // ---------------------------------------------------------------------------
-// Window background: 401 x 277 dialog units stretched onto 701 x 488 pixels.
+// Window background, drawn around the rectangles the window places its controls on.
 
-constexpr int kBackgroundWidth = 701;
-constexpr int kBackgroundHeight = 488;
+// The base units of the 9-point dialog font at 96 dots per inch, where one artwork pixel is
+// one screen pixel.
+constexpr DialogBaseUnits kArtworkBaseUnits{7, 14};
 
-QRectF fromDialogUnits(qreal x, qreal y, qreal w, qreal h)
-{
-    const qreal sx = kBackgroundWidth / 401.0;
-    const qreal sy = kBackgroundHeight / 277.0;
-    return QRectF(x * sx, y * sy, w * sx, h * sy);
-}
+QRectF artworkRect(const QRect& dialogUnits) { return QRectF(DialogUnitsToPixels(dialogUnits, kArtworkBaseUnits)); }
 
 void drawCard(QPainter& p, const QRectF& r, const QColor& fill, qreal radius = 8)
 {
@@ -666,12 +653,11 @@ void drawHeading(QPainter& p, const QRectF& r, const QString& text)
     drawLine(p, r.adjusted(10, 0, 0, 0), text, uiFont(15, true), colour::text, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-QImage drawBackground()
+void paintBackground(QPainter& p)
 {
-    QImage image = canvas(kBackgroundWidth, kBackgroundHeight, colour::page);
-    QPainter p(&image);
-    beginPainting(p);
-    const qreal W = kBackgroundWidth;
+    const qreal W = kArtworkSize.width();
+    const qreal H = kArtworkSize.height();
+    p.fillRect(QRectF(0, 0, W, H), colour::page);
 
     // Title band.
     QLinearGradient bandFill(0, 0, W, 0);
@@ -684,16 +670,15 @@ QImage drawBackground()
     drawLine(p, QRectF(330, 0, W - 350, 48), QStringLiteral("格式 · 大小 · 尺寸 · 背景 · 人脸  逐项检测"), uiFont(14),
              QColor(0xD6, 0xE4, 0xF7), Qt::AlignRight | Qt::AlignVCenter);
 
-    // Three short paragraphs.
+    // Three cards. The first one's lines come from the loaded settings: the window writes them.
     struct Paragraph {
         QString heading;
         QString text;
     };
     const Paragraph paragraphs[] = {
-        {QStringLiteral("照片要求"),
-         QStringLiteral("红、白或蓝底的标准证件照；\nJPG 或 JPEG 格式，不小于\n295 × 413 像素，清晰端正。")},
+        {QStringLiteral("照片要求"), QString()},
         {QStringLiteral("使用方法"),
-         QStringLiteral("点击“打开照片”，选择照片；\n审核通过后，点击“保存照片”\n即可保存到本机。")},
+         QStringLiteral("点击“打开照片”或拖入照片；\n审核通过后，点击“保存照片”\n即可保存到本机。")},
         {QStringLiteral("责任说明"),
          QStringLiteral("照片质量由报名者本人负责。\n提交前请确认照片真实、清晰。")},
     };
@@ -711,29 +696,26 @@ QImage drawBackground()
                  Qt::white);
         drawLine(p, QRectF(card.left() + 36, card.top() + 6, card.width() - 48, 22), paragraphs[i].heading,
                  uiFont(15, true), colour::primaryDark, Qt::AlignLeft | Qt::AlignVCenter);
-        drawParagraph(p, QRectF(card.left() + 12, card.top() + 31, card.width() - 24, 52), paragraphs[i].text,
-                      uiFont(13), colour::body, 17);
+        if (i == 0 && !card.contains(QRectF(kRequirementLinesPixels)))
+            fail(QStringLiteral("the requirement lines do not lie inside their card"));
+        if (!paragraphs[i].text.isEmpty())
+            drawParagraph(p, QRectF(card.left() + 12, card.top() + 31, card.width() - 24, 52), paragraphs[i].text,
+                          uiFont(13), colour::body, 17);
     }
 
     // The display area: the picture control covers exactly this rectangle.
-    const QRectF display = fromDialogUnits(148, 99, 99, 129);
-    const QRectF captionRow(display.left() - 3, display.bottom() + 8, display.width() + 6, 40);
+    const QRectF display = artworkRect(kPictureUnits);
 
-    // Sample portrait at the left, the same size as the display area.
-    const QRectF sample(44, display.top(), display.width(), display.height());
+    // The sample portrait, the same size as the display area; the window fills its backdrop
+    // with a colour the settings accept and draws the portrait over it.
+    const QRectF sample(kSamplePortraitPixels);
+    if (sample.top() != display.top() || sample.size() != display.size())
+        fail(QStringLiteral("the sample portrait is not level with the display area"));
     drawHeading(p, QRectF(sample.left() - 3, 150, 160, 20), QStringLiteral("标准照片示例"));
     p.setPen(QPen(colour::line, 1));
     p.setBrush(Qt::white);
     p.drawRect(sample.adjusted(-3.5, -3.5, 3.5, 3.5));
-    p.save();
-    p.setClipRect(sample);
-    p.fillRect(sample, colour::photoBlue);
-    drawPerson(p, sample, 0.5, 0.4, 0.36);
-    p.restore();
-    drawBadge(p, QPointF(sample.right() - 6, sample.bottom() - 6), 14, true);
-    const QRectF sampleCaption(sample.left() - 3, captionRow.top(), sample.width() + 6, captionRow.height());
-    drawParagraph(p, sampleCaption.adjusted(0, 2, 0, 0), QStringLiteral("纯色背景，正面免冠\n头部居中，五官清晰"),
-                  uiFont(13), colour::muted, 18, Qt::AlignHCenter);
+    p.fillRect(sample, colour::plainWhite);
 
     drawHeading(p, QRectF(display.left() - 3, 150, 160, 20), QStringLiteral("照片显示区"));
     p.setPen(Qt::NoPen);
@@ -742,37 +724,47 @@ QImage drawBackground()
     p.setPen(QPen(colour::primary, 2));
     p.setBrush(Qt::NoBrush);
     p.drawRect(display.adjusted(-3, -3, 3, 3));
-    drawCard(p, captionRow, colour::primaryTint, 6);
-    drawParagraph(p, captionRow.adjusted(6, 3, -6, -3), QStringLiteral("审核通过的照片显示在上方\n点击“保存照片”即可导出"),
-                  uiFont(13), colour::primaryDark, 17, Qt::AlignHCenter);
+
+    // The strip under both frames where the window tells why a photo passed or failed.
+    const QRectF reasons = artworkRect(kReasonLineUnits);
+    if (reasons.top() < display.bottom() + 4 || reasons.left() > sample.left() || reasons.right() < display.right())
+        fail(QStringLiteral("the reason line does not lie under both frames"));
+    drawCard(p, reasons, colour::primaryTint, 6);
 
     // A calm panel behind the three buttons.
-    const QRectF open = fromDialogUnits(269, 95, 113, 37);
-    const QRectF exit = fromDialogUnits(271, 210, 113, 36);
+    const QRectF open = artworkRect(kOpenButtonUnits);
+    const QRectF exit = artworkRect(kExitButtonUnits);
     const QRectF panel(open.left() - 14, open.top() - 14, exit.right() - open.left() + 26, exit.bottom() - open.top() + 28);
-    drawCard(p, panel, QColor(0xEA, 0xF0, 0xF8), 12);
+    drawCard(p, panel, colour::buttonPanel, 12);
 
     // Footer; its right end is left plain for the version text the window draws there.
-    const qreal footerTop = kBackgroundHeight - 30;
+    const qreal footerTop = H - 30;
     p.fillRect(QRectF(0, footerTop, W, 1), colour::line);
     drawLine(p, QRectF(margin, footerTop, 400, 30), QStringLiteral("本工具在本机离线运行，照片不会上传"), uiFont(12),
              colour::muted, Qt::AlignLeft | Qt::AlignVCenter);
-    const QRectF version = fromDialogUnits(340, 263, 55, 11);
-    if (version.top() < footerTop || panel.bottom() > footerTop || captionRow.bottom() > footerTop)
+    const QRectF version = artworkRect(kVersionTextUnits);
+    if (version.top() < footerTop || panel.bottom() > footerTop || reasons.bottom() > footerTop)
         fail(QStringLiteral("background layout overlaps its footer"));
 
     // The window has no border of its own.
     p.setPen(QPen(colour::edge, 1));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, W - 1, kBackgroundHeight - 1));
-    return image;
+    p.drawRect(QRectF(0.5, 0.5, W - 1, H - 1));
+}
+
+// The sample portrait without its backdrop, transparent around the person.
+void paintSamplePortrait(QPainter& p)
+{
+    const QRectF frame(QPointF(0, 0), QSizeF(kSamplePortraitPixels.size()));
+    p.save();
+    p.setClipRect(frame);
+    drawPerson(p, frame, 0.5, 0.4, 0.36);
+    p.restore();
+    drawBadge(p, QPointF(frame.right() - 18, frame.bottom() - 18), 14, true);
 }
 
 // ---------------------------------------------------------------------------
 // Button faces.
-
-constexpr int kButtonWidth = 200;
-constexpr int kButtonHeight = 67;
 
 void drawOpenIcon(QPainter& p, const QRectF& r, const QColor& base)
 {
@@ -850,36 +842,49 @@ void drawExitIcon(QPainter& p, const QRectF& r, const QColor&)
     p.drawLine(QPointF(r.right(), y), QPointF(r.right() - r.width() * 0.22, y + r.height() * 0.22));
 }
 
-QImage drawButton(const QString& label, const QColor& base,
-                  void (*icon)(QPainter&, const QRectF&, const QColor&))
+// A face of exactly its button's size, so that nothing is stretched on screen.
+void paintButton(QPainter& p, QSize size, const QString& label, const QColor& base,
+                 void (*icon)(QPainter&, const QRectF&, const QColor&))
 {
+    const qreal w = size.width();
+    const qreal h = size.height();
     // The corners show the panel the buttons stand on.
-    QImage image = canvas(kButtonWidth, kButtonHeight, QColor(0xEA, 0xF0, 0xF8));
-    QPainter p(&image);
-    beginPainting(p);
-    const QRectF face(1, 1, kButtonWidth - 2, kButtonHeight - 2);
+    p.fillRect(QRectF(0, 0, w, h), colour::buttonPanel);
+    const QRectF face(1, 1, w - 2, h - 2);
     p.setPen(QPen(base.darker(125), 1));
     p.setBrush(base);
     p.drawRoundedRect(face.adjusted(0.5, 0.5, -0.5, -0.5), 14, 14);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 46));
-    p.drawEllipse(QPointF(40, kButtonHeight / 2.0), 23, 23);
-    icon(p, QRectF(25, kButtonHeight / 2.0 - 14, 30, 28), base);
-    drawLine(p, QRectF(70, 0, kButtonWidth - 84, kButtonHeight), label, uiFont(25, true), Qt::white);
-    return image;
+    p.drawEllipse(QPointF(40, h / 2.0), 23, 23);
+    icon(p, QRectF(25, h / 2.0 - 14, 30, 28), base);
+    drawLine(p, QRectF(70, 0, w - 84, h), label, uiFont(25, true), Qt::white);
 }
 
 // ---------------------------------------------------------------------------
-// Icon, transparent around the tile.
+// Pictures at the size they are shown and at twice it: Qt picks "name@2x.png" on a screen of
+// twice the density, so a scaled display shows drawn pixels rather than stretched ones.
 
-QImage drawIcon(int size)
+using Painting = std::function<void(QPainter&)>;
+
+QImage render(QSize logical, int scale, bool opaque, const Painting& paint)
 {
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
+    QImage image(logical * scale, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.fill(opaque ? QColor(Qt::white) : QColor(Qt::transparent));
     QPainter p(&image);
     beginPainting(p);
-    drawAppMark(p, QRectF(0, 0, size, size));
-    return image;
+    p.scale(scale, scale);
+    paint(p);
+    p.end();
+    // Opaque pictures are stored as 24-bit colour, the others with their alpha channel.
+    return image.convertToFormat(opaque ? QImage::Format_RGB888 : QImage::Format_ARGB32);
+}
+
+// Writes base.png at the logical size and base@2x.png at twice it.
+void writeScaled(const QString& base, QSize logical, bool opaque, const Painting& paint)
+{
+    writeImage(render(logical, 1, opaque, paint), base + QStringLiteral(".png"), "png");
+    writeImage(render(logical, 2, opaque, paint), base + QStringLiteral("@2x.png"), "png");
 }
 
 }  // namespace
@@ -899,31 +904,55 @@ int main(int argc, char* argv[])
         !QFileInfo(root.filePath(QStringLiteral("data"))).isDir())
         fail(QStringLiteral("%1 is not the repository root").arg(root.absolutePath()));
     requireFont();
-    if (!root.mkpath(QStringLiteral("data/tips")) || !root.mkpath(QStringLiteral("res")))
-        fail(QStringLiteral("cannot create data/tips or res under %1").arg(root.absolutePath()));
+    if (!root.mkpath(QStringLiteral("data/tips")) || !root.mkpath(QStringLiteral("res/tips")))
+        fail(QStringLiteral("cannot create data/tips or res/tips under %1").arg(root.absolutePath()));
+    if (DialogUnitsToPixels(kMainDialogUnits, kArtworkBaseUnits).size() != kArtworkSize)
+        fail(QStringLiteral("the window template is not the artwork's size"));
 
     const Tip tips[] = {
         {1, QStringLiteral("文件格式错误"), QStringLiteral("请选择 JPG/JPEG 格式的照片"), pictogramNotJpeg},
         {3, QStringLiteral("文件大小不符合要求"), QStringLiteral("请调整照片文件大小"), pictogramFileSize},
         {4, QStringLiteral("照片尺寸不符合要求"), QStringLiteral("像素过小或宽高比例不对"), pictogramDimensions},
-        {6, QStringLiteral("照片背景不符合要求"), QStringLiteral("请使用纯白、纯红或纯蓝背景"), pictogramBackground},
+        {6, QStringLiteral("照片背景不符合要求"), QStringLiteral("请使用单一纯色背景\n允许的颜色见下方说明"), pictogramBackground},
         {7, QStringLiteral("未检测到单个人脸"), QStringLiteral("照片中须有且仅有一张正面人脸"), pictogramFaceCount},
         {8, QStringLiteral("人脸位置不符合要求"), QStringLiteral("头部过大、过小或位置过高过低"), pictogramFacePosition},
     };
-    for (const Tip& tip : tips)
-        writeImage(drawTip(tip), root.filePath(QStringLiteral("data/tips/state%1.jpg").arg(tip.number)), "jpeg", 90);
+    // The check reads tips/stateN.jpg at the size of the normalised photo; the window shows
+    // the same drawing at the size of its picture frame.
+    const QSize frame = DialogUnitsToPixels(kPictureUnits, kArtworkBaseUnits).size();
+    for (const Tip& tip : tips) {
+        const auto paint = [&tip](QPainter& p) { paintTip(p, tip); };
+        writeImage(render(QSize(kTipWidth, kTipHeight), 1, true, paint),
+                   root.filePath(QStringLiteral("data/tips/state%1.jpg").arg(tip.number)), "jpeg", 90);
+        writeScaled(root.filePath(QStringLiteral("res/tips/state%1").arg(tip.number)), frame, true,
+                    [&](QPainter& p) {
+                        p.scale(qreal(frame.width()) / kTipWidth, qreal(frame.height()) / kTipHeight);
+                        paintTip(p, tip);
+                    });
+    }
 
-    // Bitmaps of 24-bit colour.
-    auto rgb = [](const QImage& image) { return image.convertToFormat(QImage::Format_RGB888); };
-    writeImage(rgb(drawBackground()), root.filePath(QStringLiteral("res/background.png")), "png");
-    writeImage(rgb(drawButton(QStringLiteral("打开照片"), colour::primary, drawOpenIcon)),
-               root.filePath(QStringLiteral("res/open.png")), "png");
-    writeImage(rgb(drawButton(QStringLiteral("保存照片"), colour::ok, drawSaveIcon)),
-               root.filePath(QStringLiteral("res/save.png")), "png");
-    writeImage(rgb(drawButton(QStringLiteral("关闭退出"), colour::slate, drawExitIcon)),
-               root.filePath(QStringLiteral("res/exit.png")), "png");
+    writeScaled(root.filePath(QStringLiteral("res/background")), kArtworkSize, true, paintBackground);
+    writeScaled(root.filePath(QStringLiteral("res/sample")), kSamplePortraitPixels.size(), false, paintSamplePortrait);
+    struct Button {
+        const char* file;
+        QRect units;
+        QString label;
+        QColor base;
+        void (*icon)(QPainter&, const QRectF&, const QColor&);
+    };
+    const Button buttons[] = {
+        {"open", kOpenButtonUnits, QStringLiteral("打开照片"), colour::primary, drawOpenIcon},
+        {"save", kSaveButtonUnits, QStringLiteral("保存照片"), colour::ok, drawSaveIcon},
+        {"exit", kExitButtonUnits, QStringLiteral("关闭退出"), colour::slate, drawExitIcon},
+    };
+    for (const Button& button : buttons) {
+        const QSize size = DialogUnitsToPixels(button.units, kArtworkBaseUnits).size();
+        writeScaled(root.filePath(QStringLiteral("res/%1").arg(QLatin1String(button.file))), size, true,
+                    [&](QPainter& p) { paintButton(p, size, button.label, button.base, button.icon); });
+    }
 
     for (const int size : {16, 32, 48})
-        writeImage(drawIcon(size), root.filePath(QStringLiteral("res/velmora-%1.png").arg(size)), "png");
+        writeScaled(root.filePath(QStringLiteral("res/velmora-%1").arg(size)), QSize(size, size), false,
+                    [size](QPainter& p) { drawAppMark(p, QRectF(0, 0, size, size)); });
     return EXIT_SUCCESS;
 }

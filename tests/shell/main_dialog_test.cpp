@@ -7,21 +7,30 @@
 #include <string>
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "shell/artwork.h"
 #include "shell/dialog_units.h"
 #include "shell/image_convert.h"
+#include "shell/picture_button.h"
 #include "shell/preview_panel.h"
+#include "shell/reason_line.h"
+#include "shell/requirements_card.h"
+#include "shell/sample_backdrop.h"
 #include "shell/velmora_dlg.h"
 
 using namespace velmora;
@@ -62,6 +71,28 @@ void AnswerNextMessageBox(QString* text)
     poll->start(10);
 }
 
+QPushButton* Button(const CVelmoraDlg& dlg, const char* id)
+{
+    return dlg.findChild<QPushButton*>(QString::fromLatin1(id));
+}
+
+// Drags the data over the dialog and drops it there, as a file manager would; true when the
+// dialog took the drop. The check it starts runs once the drop has been handed over.
+bool DropOn(CVelmoraDlg& dlg, const QList<QUrl>& urls, bool* enterAccepted = nullptr)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint where(300, 300);
+    QDragEnterEvent enter(where, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &enter);
+    if (enterAccepted)
+        *enterAccepted = enter.isAccepted();
+    QDropEvent drop(QPointF(where), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dlg, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+}
+
 // A chooser that answers with the given paths in turn and counts how often it was asked.
 struct ScriptedChooser {
     QStringList answers;
@@ -91,7 +122,15 @@ private slots:
     void rejectedPhotoShowsItsTipAndSaveDoesNothing();
     void cancelledOpenHidesPreviewAndDropsEarlierAcceptance();
     void saveBeforeAnyOpenDoesNothing();
+    void saveIsEnabledOnlyWithAnAcceptedPhoto();
     void failedSaveIsToldToTheUser();
+    void savedPhotoIsToldOnTheReasonLine();
+    void openedPhotoIsNeverSavedOver();
+    void dialogsStartInTheFolderOfTheLastPhoto();
+    void droppedPhotoIsCheckedAsIfOpened();
+    void otherDropsAreRefused();
+    void backgroundDragMovesTheWindow();
+    void requirementsCardIsDrawnFromTheSettings();
     void emptyDisplayImageLeavesPreviewBlank();
 };
 
@@ -147,9 +186,30 @@ void MainDialogTest::controlsStandAtTheirDialogUnits()
         QCOMPARE(widget->geometry(), control.pixels);
     }
     const auto labels = dlg.findChildren<QLabel*>();
-    QCOMPARE(labels.size(), 1);
-    QCOMPARE(labels[0]->text(), QStringLiteral(" 版本号：v2.0_2"));
-    QCOMPARE(labels[0]->geometry(), QRect(595, 460, 96, 19));
+    QCOMPARE(labels.size(), 2);
+    const auto version = std::ranges::find_if(labels, [](const QLabel* label) {
+        return label->text() == QStringLiteral(" 版本号：v2.0_2");
+    });
+    QVERIFY(version != labels.end());
+    QCOMPARE((*version)->geometry(), QRect(595, 460, 96, 19));
+    // The reason line spans the strip under the sample and the preview.
+    QVERIFY(dlg.m_reasonLine);
+    QCOMPARE(dlg.m_reasonLine->geometry(), QRect(40, 406, 394, 42));
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Hint);
+
+    // Every picture is drawn at the size it is shown: nothing is stretched at 100 %, and the
+    // doubled pictures are exactly twice as large.
+    const SharpPixmap background = LoadSharpPixmap(QString::fromLatin1(kBackgroundPicture));
+    QCOMPARE(background.normal.size(), dlg.size());
+    QCOMPARE(background.doubled.size(), dlg.size() * 2);
+    for (const char* id : {"IDC_OPEN", "IDC_SAVE", "IDC_EXIT"}) {
+        const auto* button = dlg.findChild<CPictureButton*>(QString::fromLatin1(id));
+        QVERIFY2(button, id);
+        QCOMPARE(button->Face().size(), button->size());
+    }
+    const SharpImage tip = LoadTipPicture(TipImage::BackgroundNotPlain);
+    QCOMPARE(tip.normal.size(), dlg.m_picture->size());
+    QCOMPARE(tip.doubled.size(), dlg.m_picture->size() * 2);
 
     // Before the first Open the frame is the white rectangle; the preview then covers it exactly.
     QVERIFY(!dlg.m_preview);
@@ -178,27 +238,33 @@ void MainDialogTest::findsItsFilesFromAnotherWorkingDirectory()
 
 void MainDialogTest::keysFollowTheDialogRules()
 {
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
     CVelmoraDlg dlg;
-    ScriptedChooser opens;
+    ScriptedChooser opens{{kAcceptedPhoto}};
     dlg.m_chooseOpenPath = std::ref(opens);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    auto* open = dlg.findChild<QPushButton*>(QStringLiteral("IDC_OPEN"));
-    auto* exit = dlg.findChild<QPushButton*>(QStringLiteral("IDC_EXIT"));
-    auto* save = dlg.findChild<QPushButton*>(QStringLiteral("IDC_SAVE"));
+    auto* open = Button(dlg, "IDC_OPEN");
+    auto* exit = Button(dlg, "IDC_EXIT");
+    auto* save = Button(dlg, "IDC_SAVE");
     QCOMPARE(QApplication::focusWidget(), open);
 
-    // Tab order of the template: open, exit, save; the exit button takes no focus from Tab.
+    // Tab order of the template: open, exit, save; the exit button takes no focus from Tab,
+    // and Save none while it has nothing to save.
     QCOMPARE(open->nextInFocusChain(), exit);
     QCOMPARE(exit->nextInFocusChain(), save);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), save);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), open);
 
     // Enter presses the focused button: the open command asks for a file.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(opens.calls, 1);
+    QVERIFY(save->isEnabled());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), save);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), open);
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(!dlg.isVisible());
@@ -272,12 +338,11 @@ void MainDialogTest::rejectedPhotoShowsItsTipAndSaveDoesNothing()
     QVERIFY(g_resultImage.empty());
     QVERIFY(!g_verdict.jpeg);
     QVERIFY(dlg.m_preview->isVisible());
-    const std::filesystem::path tip = g_exeDir / "tips" / "state1.jpg";
-    if (!std::filesystem::exists(tip))
-        QFAIL("tip picture state1.jpg is missing from the program directory");
-    const QImage expected = ToQImage(cv::imread(tip.string(), cv::IMREAD_COLOR));
+    const QImage expected = LoadTipPicture(TipImage::NotJpeg).normal;
     QVERIFY(!expected.isNull());
     QCOMPARE(dlg.m_preview->ShownImage(), expected);
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QVERIFY2(dlg.m_reasonLine->text().contains(QStringLiteral("JPEG")), qPrintable(dlg.m_reasonLine->text()));
 
     dlg.OnSavePhoto();
     QCOMPARE(saves.calls, 0);
@@ -313,10 +378,48 @@ void MainDialogTest::saveBeforeAnyOpenDoesNothing()
     ScriptedChooser saves;
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
-    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("IDC_SAVE")), Qt::LeftButton);
+    QTest::mouseClick(Button(dlg, "IDC_SAVE"), Qt::LeftButton);
+    // The handler itself returns at once as well, whatever calls it.
+    dlg.OnSavePhoto();
     QCOMPARE(saves.calls, 0);
     QVERIFY(!dlg.m_preview);
     QVERIFY(dlg.m_picture->isVisible());
+}
+
+void MainDialogTest::saveIsEnabledOnlyWithAnAcceptedPhoto()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    QTemporaryDir dir;
+    const QString notJpeg = dir.filePath(QStringLiteral("notes.jpg"));
+    QFile file(notJpeg);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("plain text, not a photo");
+    file.close();
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kAcceptedPhoto, notJpeg, kAcceptedPhoto, QString()}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.show();
+    auto* save = Button(dlg, "IDC_SAVE");
+    const struct {
+        const char* after;
+        bool enabled;
+    } steps[] = {{"an accepted photo", true}, {"a rejected one", false}, {"an accepted one again", true},
+                 {"a cancelled Open", false}};
+    QVERIFY(!save->isEnabled());
+    for (const auto& step : steps) {
+        dlg.OnOpenPhoto();
+        QVERIFY2(save->isEnabled() == step.enabled, step.after);
+        QCOMPARE(save->isEnabled(), !g_resultImage.empty());
+    }
+    // A disabled face looks it: fainter than the enabled one.
+    const QImage disabled = save->grab().toImage();
+    dlg.OnOpenPhoto();  // the chooser has no more answers: still nothing to save
+    save->setEnabled(true);
+    const QImage enabled = save->grab().toImage();
+    const QPoint middle(save->width() / 2, save->height() / 4);
+    QVERIFY(qGray(disabled.pixel(middle)) > qGray(enabled.pixel(middle)) + 40);
 }
 
 void MainDialogTest::failedSaveIsToldToTheUser()
@@ -341,6 +444,243 @@ void MainDialogTest::failedSaveIsToldToTheUser()
     QVERIFY2(message.startsWith(QStringLiteral("照片保存失败：")), qPrintable(message));
     QVERIFY(message.size() > QStringLiteral("照片保存失败：").size());  // names the reason
     QVERIFY(!QFileInfo::exists(unreachable));
+    // The line under the preview keeps saying so once the box is gone.
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QCOMPARE(dlg.m_reasonLine->text(), message);
+}
+
+void MainDialogTest::savedPhotoIsToldOnTheReasonLine()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    QTemporaryDir dir;
+    // A deep folder: the line shortens it, the tooltip keeps it whole.
+    const QString folder = dir.filePath(QStringLiteral("一个很长的文件夹名称/another rather long folder name/报名材料"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = QDir(folder).filePath(QStringLiteral("报名照片.jpg"));
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kAcceptedPhoto}};
+    ScriptedChooser saves{{target}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+    dlg.OnOpenPhoto();
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Success);
+    QCOMPARE(dlg.m_reasonLine->text(), QStringLiteral("审核通过，可点击“保存照片”"));
+
+    dlg.OnSavePhoto();
+    VerifySavedPhoto(target);
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Success);
+    const QStringList lines = dlg.m_reasonLine->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("照片已保存为“报名照片.jpg”"));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("位置：")), qPrintable(lines[1]));
+    QVERIFY2(dlg.m_reasonLine->fontMetrics().horizontalAdvance(lines[1]) <= dlg.m_reasonLine->contentsRect().width(),
+             qPrintable(lines[1]));
+    QVERIFY2(lines[1].endsWith(QStringLiteral("报名材料")), qPrintable(lines[1]));
+    QCOMPARE(dlg.m_reasonLine->toolTip(), QDir::toNativeSeparators(target));
+}
+
+void MainDialogTest::openedPhotoIsNeverSavedOver()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    QTemporaryDir dir;
+    // Named as the Save dialog would propose, so proposing it would invite the user to replace it.
+    const QString opened = dir.filePath(QStringLiteral("报名照片.jpg"));
+    QVERIFY(QFile::copy(kAcceptedPhoto, opened));
+    const std::string before = ReadBytes(opened);
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{opened}};
+    ScriptedChooser saves{{opened}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+    dlg.OnOpenPhoto();
+    QVERIFY(!g_resultImage.empty());
+    QCOMPARE(dlg.ProposedSavePath(), dir.filePath(QStringLiteral("报名照片（审核通过）.jpg")));
+
+    QString message;
+    AnswerNextMessageBox(&message);
+    dlg.OnSavePhoto();
+    QCOMPARE(saves.calls, 1);
+    QVERIFY2(message.contains(QStringLiteral("原照片")), qPrintable(message));
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QCOMPARE(ReadBytes(opened), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("报名照片.jpg")});
+}
+
+void MainDialogTest::dialogsStartInTheFolderOfTheLastPhoto()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    QTemporaryDir first;
+    QTemporaryDir second;
+    const QString rejected = first.filePath(QStringLiteral("scan.jpg"));
+    QFile file(rejected);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString accepted = second.filePath(QStringLiteral("me.jpg"));
+    QVERIFY(QFile::copy(kAcceptedPhoto, accepted));
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{rejected, accepted, QString()}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    // Before any photo: a folder of the user's, never the working directory of the moment.
+    QVERIFY(QFileInfo(dlg.OpenStartFolder()).isDir());
+    QVERIFY(dlg.OpenStartFolder() != QDir::currentPath() || QDir::currentPath() == QDir::homePath());
+
+    dlg.OnOpenPhoto();  // rejected, but its folder is where the user is looking
+    QCOMPARE(dlg.OpenStartFolder(), QFileInfo(first.path()).absoluteFilePath());
+    dlg.OnOpenPhoto();
+    QCOMPARE(dlg.OpenStartFolder(), QFileInfo(second.path()).absoluteFilePath());
+    QCOMPARE(dlg.ProposedSavePath(), QDir(QFileInfo(second.path()).absoluteFilePath()).filePath(QStringLiteral("报名照片.jpg")));
+    dlg.OnOpenPhoto();  // cancelled: the folder stays
+    QCOMPARE(dlg.OpenStartFolder(), QFileInfo(second.path()).absoluteFilePath());
+}
+
+void MainDialogTest::droppedPhotoIsCheckedAsIfOpened()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    const QString rejectedPhoto = kFixtures + QStringLiteral("two_faces.jpg");
+    if (!QFileInfo::exists(rejectedPhoto))
+        QFAIL("fixture two_faces.jpg is missing");
+
+    for (const QString& photo : {kAcceptedPhoto, rejectedPhoto}) {
+        // Opened through the Open button...
+        g_resultImage.release();
+        g_verdict = {};
+        CVelmoraDlg opened;
+        ScriptedChooser opens{{photo}};
+        opened.m_chooseOpenPath = std::ref(opens);
+        opened.show();
+        opened.OnOpenPhoto();
+        const CheckVerdict openedVerdict = g_verdict;
+        const bool openedAccepted = !g_resultImage.empty();
+        const QImage openedShown = opened.m_preview->ShownImage();
+
+        // ...and dropped: the same state, the same picture, the same words.
+        g_resultImage.release();
+        g_verdict = {};
+        CVelmoraDlg dropped;
+        ScriptedChooser never;
+        dropped.m_chooseOpenPath = std::ref(never);
+        dropped.show();
+        QVERIFY(dropped.acceptDrops());
+        bool entered = false;
+        QVERIFY(DropOn(dropped, {QUrl::fromLocalFile(photo)}, &entered));
+        QVERIFY(entered);
+        QCOMPARE(never.calls, 0);
+        QCOMPARE(g_verdict, openedVerdict);
+        QCOMPARE(!g_resultImage.empty(), openedAccepted);
+        QVERIFY(dropped.m_preview && dropped.m_preview->isVisible());
+        QCOMPARE(dropped.m_preview->ShownImage(), openedShown);
+        QCOMPARE(dropped.m_reasonLine->text(), opened.m_reasonLine->text());
+        QCOMPARE(Button(dropped, "IDC_SAVE")->isEnabled(), openedAccepted);
+        QCOMPARE(dropped.OpenStartFolder(), QFileInfo(photo).absolutePath());
+    }
+}
+
+void MainDialogTest::otherDropsAreRefused()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("photo.png"));
+    QImage picture(60, 80, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QVERIFY(picture.save(png, "PNG"));
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kAcceptedPhoto}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.show();
+    dlg.OnOpenPhoto();
+    QVERIFY(!g_resultImage.empty());
+    const QImage shown = dlg.m_preview->ShownImage();
+
+    // Refused on entry (the cursor shows it) and on drop; the accepted photo stays.
+    const QList<QUrl> refused[] = {
+        {QUrl::fromLocalFile(png)},
+        {QUrl::fromLocalFile(kAcceptedPhoto), QUrl::fromLocalFile(kAcceptedPhoto)},
+        {QUrl(QStringLiteral("https://example.invalid/photo.jpg"))},
+    };
+    for (const QList<QUrl>& urls : refused) {
+        bool entered = true;
+        QVERIFY(!DropOn(dlg, urls, &entered));
+        QVERIFY(!entered);
+        QVERIFY(!g_resultImage.empty());
+        QCOMPARE(dlg.m_preview->ShownImage(), shown);
+        QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());
+    }
+}
+
+void MainDialogTest::backgroundDragMovesTheWindow()
+{
+    CVelmoraDlg dlg;
+    ScriptedChooser opens;
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // The cursor travels in screen coordinates while the window moves under it.
+    const auto drag = [&dlg](QWidget* on, QPoint from, QPoint by) {
+        const QPoint start = dlg.pos();
+        const QPoint grip = on->mapToGlobal(from);
+        QTest::mousePress(on, Qt::LeftButton, Qt::NoModifier, from);
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(on, on->mapFromGlobal(grip + by * step / 4));
+        QTest::mouseRelease(on, Qt::LeftButton, Qt::NoModifier, on->mapFromGlobal(grip + by));
+        return dlg.pos() - start;
+    };
+
+    // The footer, the title band and the version text are handles.
+    QCOMPARE(drag(&dlg, QPoint(20, 470), QPoint(40, 30)), QPoint(40, 30));
+    QCOMPARE(drag(&dlg, QPoint(300, 20), QPoint(-25, 12)), QPoint(-25, 12));
+    auto* version = dlg.findChildren<QLabel*>().constFirst();
+    QCOMPARE(drag(version, QPoint(5, 5), QPoint(10, -10)), QPoint(10, -10));
+    // The preview, and the buttons, enabled or not, are not.
+    QCOMPARE(drag(&dlg, dlg.m_picture->geometry().center(), QPoint(30, 30)), QPoint(0, 0));
+    auto* save = Button(dlg, "IDC_SAVE");
+    QVERIFY(!save->isEnabled());
+    QCOMPARE(drag(save, QPoint(20, 20), QPoint(30, 30)), QPoint(0, 0));
+    QCOMPARE(drag(Button(dlg, "IDC_OPEN"), QPoint(20, 20), QPoint(0, 60)), QPoint(0, 0));
+    QCOMPARE(opens.calls, 0);  // released off the button: no click either
+}
+
+void MainDialogTest::requirementsCardIsDrawnFromTheSettings()
+{
+    CVelmoraDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    const CheckSettings loaded = g_settings;
+
+    CheckSettings strict = loaded;
+    strict.bgc = 1;
+    strict.min_width = 294;
+    strict.min_height = 412;
+    strict.pic_min_size = 4;
+    strict.pic_max_size = 10240;
+    CheckSettings loose = strict;
+    loose.bgc = 0;
+    loose.min_width = 100;
+    loose.min_height = 100;
+
+    const QRect card = kRequirementLinesPixels;
+    const QPoint backdrop = kSamplePortraitPixels.topLeft() + QPoint(4, 4);
+    g_settings = strict;
+    const QImage strictShot = dlg.grab().toImage();
+    g_settings = loose;
+    const QImage looseShot = dlg.grab().toImage();
+    g_settings = loaded;
+
+    QVERIFY(strictShot.copy(card) != looseShot.copy(card));
+    // Elsewhere the window looks the same: only what depends on the settings changed.
+    QCOMPARE(strictShot.copy(0, 0, dlg.width(), card.top()), looseShot.copy(0, 0, dlg.width(), card.top()));
+    QCOMPARE(strictShot.pixelColor(backdrop), SampleBackdrop(strict));
+    QCOMPARE(looseShot.pixelColor(backdrop), QColor(Qt::white));
+    QVERIFY(SampleBackdrop(strict) != QColor(Qt::white));
 }
 
 void MainDialogTest::emptyDisplayImageLeavesPreviewBlank()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as a process on a real X server: start-up failures end it with status 0 after their
 # message and without the main window; the exit button ends it with status 0; it finds its files
-# from any working directory; its Open dialog speaks Chinese under any locale.
+# from any working directory; its background moves it; its Open dialog speaks Chinese under any
+# locale.
 #   process_test.sh CASE PROGRAM_DIR GRAB_WINDOW
 # Exits 77 (skipped) when xvfb-run, xauth, xdotool or (for the dialog) tesseract is missing.
 set -uo pipefail
@@ -61,6 +62,10 @@ find_other_window() {
     return 1
 }
 
+window_position() {
+    xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y)=' | tr '\n' ' '
+}
+
 # The program, copied as "probe" into a folder laid out with the given files, must show one
 # message captioned with its own name, never its main window, and end with status 0 on Return.
 expect_startup_message() {
@@ -108,6 +113,32 @@ case "$case_name" in
         wait_for_exit || fail "the program did not end after the exit button was clicked"
         [ "$status" = 0 ] || fail "exit status $status, expected 0"
         echo "ok: main window found its files from another directory; exit button ended it with 0"
+        ;;
+    drag_moves_window)
+        "$program_dir/velmora" &
+        pid=$!
+        window=$(find_window '^Velmora$') || true
+        [ -n "$window" ] || fail "the main window did not appear"
+        before=$(window_position "$window")
+        # Pressed on the footer, away from every control, and dragged by 60 x 40.
+        xdotool mousemove --window "$window" 100 470 mousedown 1
+        for step in 1 2 3 4; do
+            xdotool mousemove_relative -- 15 10
+            sleep 0.05
+        done
+        xdotool mouseup 1
+        sleep 0.3
+        after=$(window_position "$window")
+        eval "$before"; x0=$X; y0=$Y
+        eval "$after"; x1=$X; y1=$Y
+        [ $((x1 - x0)) = 60 ] && [ $((y1 - y0)) = 40 ] \
+            || fail "window moved from $x0,$y0 to $x1,$y1, expected by 60,40"
+        # Pressed on the photo frame: no move.
+        xdotool mousemove --window "$window" 345 285 mousedown 1 mousemove_relative -- 30 30 mouseup 1
+        sleep 0.3
+        eval "$(window_position "$window")"
+        [ "$X,$Y" = "$x1,$y1" ] || fail "a drag on the photo frame moved the window to $X,$Y"
+        echo "ok: dragging the background moved the window by 60,40; the photo frame is no handle"
         ;;
     open_dialog_in_chinese)
         command -v tesseract >/dev/null || { echo "SKIP: tesseract is not installed (Debian package: tesseract-ocr)"; exit 77; }

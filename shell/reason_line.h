@@ -1,0 +1,25 @@
+// The strip under the preview that tells, in one or two short lines, what the last command
+// found: why a photo failed, that it passed, or where a saved photo went.
+#pragma once
+
+#include <QLabel>
+
+enum class ReasonTone { Hint, Success, Warning, Failure };
+
+class CReasonLine : public QLabel {
+    Q_OBJECT
+public:
+    explicit CReasonLine(QWidget* parent);
+
+    // The text is plain; the tone picks its colour.
+    void Show(ReasonTone tone, const QString& text);
+    // What the window says before anything was opened.
+    void ShowHint();
+    // Where the photo went: its file name, and its folder shortened in the middle to fit.
+    void ShowSaved(const QString& path);
+
+    ReasonTone Tone() const { return m_tone; }
+
+private:
+    ReasonTone m_tone = ReasonTone::Hint;
+};

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the running program on a virtual X server: the window with
+# an accepted photo at 100 %, 150 % and 200 % scaling, and a rejected photo with its reason.
+#   docs/screenshots.sh [BUILD_DIR]     (default build/default; needs xvfb, xauth, xdotool)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/default}
+program=$build/bin/velmora
+grab=$build/tests/shell/grab_window
+[ -x "$program" ] && [ -x "$grab" ] || { echo "build $program and $grab first" >&2; exit 2; }
+
+if [ -z "${VELMORA_UNDER_XVFB:-}" ]; then
+    export VELMORA_UNDER_XVFB=1
+    exec xvfb-run -a -s '-screen 0 1600x1200x24' "$0" "$@"
+fi
+export QT_QPA_PLATFORM=xcb
+
+# shot SCALE PHOTO OUT: opens the photo through the Open dialog and grabs the window.
+shot() {
+    QT_SCALE_FACTOR=$1 "$program" &
+    local pid=$!
+    local window dialog=
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
+    xdotool windowfocus --sync "$window"
+    xdotool key Return
+    for _ in $(seq 100); do
+        dialog=$(xdotool search --onlyvisible --pid "$pid" | grep -vx "$window" | head -n 1) || true
+        [ -n "$dialog" ] && break
+        sleep 0.2
+    done
+    [ -n "$dialog" ] || { kill "$pid"; echo "no Open dialog" >&2; exit 1; }
+    xdotool windowfocus --sync "$dialog"
+    xdotool type --delay 10 "$(realpath "$2")"
+    xdotool key Return
+    sleep 1.5
+    "$grab" "$window" "$3"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "wrote $3"
+}
+
+shot 1 tests/fixtures/id_white.jpg docs/main-window.png
+shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
+shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
+shot 1 tests/fixtures/two_faces.jpg docs/rejected-photo.png

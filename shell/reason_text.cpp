@@ -1,28 +1,253 @@
 #include "shell/reason_text.h"
 
-#include "shell/requirements_card.h"
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
-ReasonText DescribeOutcome(const velmora::CheckOutcome& outcome, const velmora::CheckSettings& settings)
+#include <QStringList>
+
+#include "shell/requirements_card.h"
+#include "shell/size_text.h"
+
+using velmora::CheckOutcome;
+using velmora::CheckSettings;
+using velmora::DecodeFailure;
+using velmora::Finding;
+using velmora::Reason;
+
+namespace {
+
+// A share as a percentage to one decimal, without a trailing ".0": "62%", "33.3%".
+QString Percent(double share)
 {
-    using velmora::TipImage;
-    if (outcome.accepted)
-        return {ReasonTone::Success, QStringLiteral("审核通过，可点击“保存照片”")};
-    if (!outcome.tip)
-        return {ReasonTone::Failure, QStringLiteral("照片未能检查")};
-    switch (*outcome.tip) {
-    case TipImage::NotJpeg:
-        return {ReasonTone::Failure, QStringLiteral("文件不是 JPEG 照片，请选择 JPG/JPEG 格式的照片")};
-    case TipImage::FileSizeOutsideWindow:
-        return {ReasonTone::Failure, QStringLiteral("文件大小不在允许范围内，见“照片要求”")};
-    case TipImage::BadDimensions:
-        return {ReasonTone::Failure, QStringLiteral("照片无法读取、像素过少或不是竖幅，见“照片要求”")};
-    case TipImage::BackgroundNotPlain:
-        return {ReasonTone::Failure,
-                QStringLiteral("背景不是单一纯色：应为%1").arg(BackgroundColoursText(settings))};
-    case TipImage::NoSingleFace:
-        return {ReasonTone::Failure, QStringLiteral("没有检测到唯一一张正面人脸")};
-    case TipImage::FaceBadlyPlaced:
-        return {ReasonTone::Failure, QStringLiteral("头部大小或高低位置不合适，请参照示例重拍或裁剪")};
+    QString text = QString::number(share * 100.0, 'f', 1);
+    if (text.endsWith(QStringLiteral(".0")))
+        text.chop(2);
+    return text + QLatin1Char('%');
+}
+
+QString Size(const CheckOutcome& outcome)
+{
+    if (!outcome.storedSize)
+        return {};
+    return QStringLiteral("%1 × %2").arg(outcome.storedSize->width).arg(outcome.storedSize->height);
+}
+
+// Orientation tags 5 to 8 turn the picture a quarter: viewers show it the other way round
+// from how the check, which reads the pixels as stored, sees it.
+bool TurnedByTag(const CheckOutcome& outcome)
+{
+    return outcome.orientation && *outcome.orientation >= 5 && *outcome.orientation <= 8;
+}
+
+QString RangeText(const QString& low, const QString& high)
+{
+    return QStringLiteral("应在 %1–%2 之间").arg(low, high);
+}
+
+QString FileSize(const Reason& reason, const CheckOutcome&, const CheckSettings&)
+{
+    const auto limit = [](double bytes) { return ByteLimitText(static_cast<std::uintmax_t>(bytes)); };
+    const bool tooSmall = reason.finding == Finding::FileTooSmall;
+    QString range;
+    if (reason.low && *reason.low > 0 && reason.high)
+        range = RangeText(limit(*reason.low), limit(*reason.high));
+    else if (reason.high)
+        range = QStringLiteral("应不超过 %1").arg(limit(*reason.high));
+    else
+        range = QStringLiteral("应至少 %1").arg(limit(reason.low.value_or(0)));
+
+    const auto bytes = static_cast<std::uintmax_t>(reason.measured);
+    QString measured = FileSizeText(bytes);
+    // Rounded to one decimal, a size just past a limit would read as the limit itself.
+    const double bound = tooSmall ? reason.low.value_or(0) : reason.high.value_or(0);
+    if (measured == limit(bound)) {
+        measured = QStringLiteral("%1 字节").arg(bytes);
+        range += QStringLiteral("（%1 字节）").arg(static_cast<std::uintmax_t>(bound));
     }
-    return {ReasonTone::Failure, QStringLiteral("照片未通过审核")};
+    return QStringLiteral("文件过%1：%2，%3").arg(tooSmall ? QStringLiteral("小") : QStringLiteral("大"), measured, range);
+}
+
+QString Undecodable(const Reason&, const CheckOutcome& outcome, const CheckSettings&)
+{
+    switch (outcome.decodeFailure) {
+    case DecodeFailure::TooManyBytes:
+        return QStringLiteral("文件过大，无法读取，请压缩后另存再打开");
+    case DecodeFailure::Truncated:
+        return QStringLiteral("照片文件不完整（可能复制或下载中断），请重新导出");
+    case DecodeFailure::TooManyPixels:
+        return QStringLiteral("照片像素过多（超过 1 亿），请缩小后另存再打开");
+    case DecodeFailure::TooManyScans:
+    case DecodeFailure::Unsupported:
+        return QStringLiteral("无法读取这种 JPEG 编码，请用看图软件另存为普通 JPEG 再打开");
+    case DecodeFailure::TooMuchMemory:
+        return QStringLiteral("照片过大，读取所需内存超出限制，请缩小后另存再打开");
+    case DecodeFailure::Damaged:
+    case DecodeFailure::None:
+        break;
+    }
+    return QStringLiteral("照片数据已损坏，无法读取");
+}
+
+QString TooFewPixels(const Reason&, const CheckOutcome& outcome, const CheckSettings& settings)
+{
+    // Width and height are worded together: a photo short of both needs one sentence.
+    const bool narrow = std::ranges::any_of(outcome.reasons, [](const Reason& r) { return r.finding == Finding::TooNarrow; });
+    const bool low = std::ranges::any_of(outcome.reasons, [](const Reason& r) { return r.finding == Finding::TooShort; });
+    const int width = std::max(settings.min_width, 0) + 1;
+    const int height = std::max(settings.min_height, 0) + 1;
+    QString wanted;
+    if (narrow && low)
+        wanted = QStringLiteral("应至少 %1 × %2 像素").arg(width).arg(height);
+    else if (narrow)
+        wanted = QStringLiteral("宽应至少 %1 像素").arg(width);
+    else
+        wanted = QStringLiteral("高应至少 %1 像素").arg(height);
+    return QStringLiteral("像素过少：照片 %1，%2").arg(Size(outcome), wanted);
+}
+
+QString NotUpright(const Reason& reason, const CheckOutcome& outcome, const CheckSettings&)
+{
+    const QString shape = reason.measured >= 1.0 ? QStringLiteral("正方形") : QStringLiteral("横向");
+    if (TurnedByTag(outcome))
+        return QStringLiteral("照片为%1 %2（带旋转标记，看图软件会竖着显示），请旋转后另存再打开").arg(shape, Size(outcome));
+    return QStringLiteral("照片为%1 %2，应为竖幅（高大于宽）").arg(shape, Size(outcome));
+}
+
+QString TooElongated(const Reason& reason, const CheckOutcome& outcome, const CheckSettings&)
+{
+    const QString turned = TurnedByTag(outcome) ? QStringLiteral("（带旋转标记，看图软件会横着显示）") : QString();
+    return QStringLiteral("照片过于细长：%1%2，高宽比 %3，应小于 2")
+        .arg(Size(outcome), turned, QString::number(reason.measured, 'f', 2));
+}
+
+QString Background(const Reason&, const CheckOutcome& outcome, const CheckSettings& settings)
+{
+    const QString colours = BackgroundColoursText(settings);
+    if (!outcome.backgroundFailure)
+        return QStringLiteral("背景不是单一纯色，应为%1").arg(colours);
+    const velmora::BackgroundPixel& pixel = *outcome.backgroundFailure;
+    // The right strip is counted from the photo's right edge, as people look for it.
+    const QString where = pixel.strip == velmora::Strip::Left
+                              ? QStringLiteral("左上角第 %1 行第 %2 列").arg(pixel.row + 1).arg(pixel.column + 1)
+                              : QStringLiteral("右上角第 %1 行倒数第 %2 列").arg(pixel.row + 1).arg(settings.dst_width - pixel.column);
+    return QStringLiteral("背景：%1不是%2").arg(where, colours);
+}
+
+QString Faces(const Reason& reason, const CheckOutcome&, const CheckSettings&)
+{
+    if (reason.finding == Finding::NoFace)
+        return QStringLiteral("没有检测到人脸，请使用正面、免冠、五官清晰的照片");
+    return QStringLiteral("检测到 %1 张人脸，照片中只能有一个人").arg(std::lround(reason.measured));
+}
+
+QString FaceHeight(const Reason& reason, const CheckOutcome&, const CheckSettings&)
+{
+    const bool tooLow = reason.finding == Finding::FaceTooLow;
+    return QStringLiteral("头部过%1：下巴以下占照片高度 %2，%3")
+        .arg(tooLow ? QStringLiteral("低") : QStringLiteral("高"), Percent(reason.measured),
+             RangeText(Percent(reason.low.value_or(0)), Percent(reason.high.value_or(1))));
+}
+
+QString FaceWidth(const Reason& reason, const CheckOutcome&, const CheckSettings&)
+{
+    // The rule measures the width the face leaves free; people think of the width it takes.
+    const bool tooLarge = reason.finding == Finding::FaceTooLarge;
+    return QStringLiteral("头部过%1：人脸宽度占照片 %2，%3")
+        .arg(tooLarge ? QStringLiteral("大") : QStringLiteral("小"), Percent(1.0 - reason.measured),
+             RangeText(Percent(1.0 - reason.high.value_or(1)), Percent(1.0 - reason.low.value_or(0))));
+}
+
+QString Stretched(const Reason& reason, const CheckOutcome&, const CheckSettings& settings)
+{
+    // measured: how much taller the saved photo is than the photo's own proportions.
+    const bool taller = reason.measured > 1.0;
+    const double change = taller ? reason.measured - 1.0 : 1.0 / reason.measured - 1.0;
+    return QStringLiteral("注意：比例与 %1 × %2 不同，保存时会%3拉伸 %4")
+        .arg(settings.dst_width)
+        .arg(settings.dst_height)
+        .arg(taller ? QStringLiteral("纵向") : QStringLiteral("横向"), Percent(change));
+}
+
+QString Fixed(const Reason& reason, const CheckOutcome&, const CheckSettings& settings)
+{
+    switch (reason.finding) {
+    case Finding::Accepted:
+        return QStringLiteral("审核通过，可点击“保存照片”");
+    case Finding::AcceptedStamped:
+        return QStringLiteral("此照片已审核通过（带审核标记），可点击“保存照片”");
+    case Finding::AcceptedNormalised:
+        return QStringLiteral("已调整为 %1 × %2 像素（当前设置不做检查），可点击“保存照片”")
+            .arg(settings.dst_width)
+            .arg(settings.dst_height);
+    default:
+        break;
+    }
+    return QStringLiteral("文件不是 JPEG 格式，请选择 JPG/JPEG 照片");
+}
+
+using Wording = QString (*)(const Reason&, const CheckOutcome&, const CheckSettings&);
+
+struct FindingWording {
+    Finding finding;
+    Wording word;
+};
+
+constexpr FindingWording kWordings[] = {
+    {Finding::Accepted, Fixed},
+    {Finding::AcceptedStamped, Fixed},
+    {Finding::AcceptedNormalised, Fixed},
+    {Finding::StretchedOnSave, Stretched},
+    {Finding::NotJpeg, Fixed},
+    {Finding::FileTooSmall, FileSize},
+    {Finding::FileTooLarge, FileSize},
+    {Finding::Undecodable, Undecodable},
+    {Finding::TooNarrow, TooFewPixels},
+    {Finding::TooShort, TooFewPixels},
+    {Finding::NotUpright, NotUpright},
+    {Finding::TooElongated, TooElongated},
+    {Finding::BackgroundNotPlain, Background},
+    {Finding::NoFace, Faces},
+    {Finding::SeveralFaces, Faces},
+    {Finding::FaceTooLow, FaceHeight},
+    {Finding::FaceTooHigh, FaceHeight},
+    {Finding::FaceTooLarge, FaceWidth},
+    {Finding::FaceTooSmall, FaceWidth},
+};
+
+}  // namespace
+
+QString WordReason(const Reason& reason, const CheckOutcome& outcome, const CheckSettings& settings)
+{
+    const auto entry = std::ranges::find(kWordings, reason.finding, &FindingWording::finding);
+    return entry == std::end(kWordings) ? QString() : entry->word(reason, outcome, settings);
+}
+
+ReasonText DescribeOutcome(const CheckOutcome& outcome, const CheckSettings& settings)
+{
+    switch (outcome.error) {
+    case velmora::CheckError::FileUnreadable:
+        return {ReasonTone::Warning, QStringLiteral("无法读取这个文件：它不存在、没有读取权限或正被其他程序占用")};
+    case velmora::CheckError::DetectorUnavailable:
+        return {ReasonTone::Warning, QStringLiteral("人脸检测模型无法加载，照片未能检查完")};
+    case velmora::CheckError::None:
+        break;
+    }
+
+    // Two lines at most: the first reason, and the next one that says something new.
+    QStringList lines;
+    bool stretched = false;
+    for (const Reason& reason : outcome.reasons) {
+        const QString line = WordReason(reason, outcome, settings);
+        if (line.isEmpty() || lines.contains(line))
+            continue;
+        stretched = stretched || reason.finding == Finding::StretchedOnSave;
+        lines << line;
+        if (lines.size() == 2)
+            break;
+    }
+    if (lines.isEmpty())
+        lines << (outcome.accepted ? QStringLiteral("审核通过，可点击“保存照片”") : QStringLiteral("照片未通过审核"));
+    const ReasonTone tone = !outcome.accepted ? ReasonTone::Failure : stretched ? ReasonTone::Warning : ReasonTone::Success;
+    return {tone, lines.join(QLatin1Char('\n'))};
 }

@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWindow>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "shell/image_convert.h"
 #include "shell/photo_drop.h"
@@ -34,15 +35,6 @@ namespace {
 
 // The engine takes std::filesystem paths; UTF-16 keeps every name intact on every platform.
 std::filesystem::path ToPath(const QString& path) { return std::filesystem::path(path.toStdU16String()); }
-
-// The wait cursor for as long as a check runs, restored however the check ends.
-class CBusyCursor {
-public:
-    CBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    CBusyCursor(const CBusyCursor&) = delete;
-    CBusyCursor& operator=(const CBusyCursor&) = delete;
-};
 
 [[noreturn]] void ExitWithMessage(const QString& text)
 {
@@ -98,7 +90,7 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     LocateProgramDirectory();
     if (const velmora::SettingsLoad load = LoadCheckSettings(); !load)
         ExitWithMessage(SettingsFailureText(load));
-    m_checker.emplace(g_settings, g_exeDir);
+    m_checker = std::make_shared<velmora::PhotoChecker>(g_settings, g_exeDir);
     if (!m_checker->HasFaceDetector())
         ExitWithMessage(QStringLiteral("%1文件丢失！").arg(QString::fromLatin1(velmora::kFaceCascadeFileName)));
 
@@ -158,6 +150,7 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     connect(m_exitButton, &QPushButton::clicked, this, &CVelmoraDlg::OnExitApp);
     connect(m_openButton, &QPushButton::clicked, this, &CVelmoraDlg::OnOpenPhoto);
     connect(m_saveButton, &QPushButton::clicked, this, &CVelmoraDlg::OnSavePhoto);
+    connect(&m_checkWatcher, &QFutureWatcher<CheckRun>::finished, this, &CVelmoraDlg::OnCheckFinished);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect centred(QPoint(), size());
@@ -233,7 +226,7 @@ QString CVelmoraDlg::DroppablePhoto(const QMimeData* mime) const
 void CVelmoraDlg::dragEnterEvent(QDragEnterEvent* event)
 {
     // Ignored drags show the no-drop cursor for as long as they hover over the window.
-    if (DroppablePhoto(event->mimeData()).isEmpty()) {
+    if (CheckRunning() || DroppablePhoto(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -243,18 +236,25 @@ void CVelmoraDlg::dragEnterEvent(QDragEnterEvent* event)
 void CVelmoraDlg::dropEvent(QDropEvent* event)
 {
     const QString path = DroppablePhoto(event->mimeData());
-    if (path.isEmpty()) {
+    if (CheckRunning() || path.isEmpty()) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    // Checked once the drop has completed, so the program the photo came from is not kept
-    // waiting for the check.
-    QMetaObject::invokeMethod(
-        this, [this, path] { OpenPhoto([path] { return path; }); }, Qt::QueuedConnection);
+    OpenPhoto([path] { return path; });
 }
 
-void CVelmoraDlg::OnExitApp() { std::exit(0); }
+CVelmoraDlg::CBusyCursor::CBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+CVelmoraDlg::CBusyCursor::~CBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+void CVelmoraDlg::OnExitApp()
+{
+    // A check still running is abandoned rather than waited for: the program ends at once.
+    if (CheckRunning())
+        std::quick_exit(0);
+    std::exit(0);
+}
 
 void CVelmoraDlg::PreparePreview()
 {
@@ -290,7 +290,13 @@ void CVelmoraDlg::ShowOutcome(const velmora::CheckOutcome& outcome)
 
 void CVelmoraDlg::UpdateSaveButton() { m_saveButton->setEnabled(!g_resultImage.empty()); }
 
-void CVelmoraDlg::OnOpenPhoto() { OpenPhoto(m_chooseOpenPath); }
+void CVelmoraDlg::OnOpenPhoto()
+{
+    // Ignored, not queued: a click made while a photo is checked must not open a dialog later.
+    if (CheckRunning())
+        return;
+    OpenPhoto(m_chooseOpenPath);
+}
 
 void CVelmoraDlg::OpenPhoto(const std::function<QString()>& choosePath)
 {
@@ -307,33 +313,42 @@ void CVelmoraDlg::OpenPhoto(const std::function<QString()>& choosePath)
 
 void CVelmoraDlg::CheckPhoto(const QString& path)
 {
-    velmora::CheckOutcome outcome;
-    QString failure;
-    try {
-        const CBusyCursor busy;
-        outcome = m_checker->Check(ToPath(path));
-        RecordOutcome(outcome);
-    } catch (const std::exception& error) {
+    m_busy.emplace();
+    // The worker touches nothing of the window's nor the process-wide state: those are
+    // written here, on the GUI thread, once the check has ended.
+    m_checkWatcher.setFuture(QtConcurrent::run([checker = m_checker, photo = ToPath(path)]() -> CheckRun {
+        try {
+            return {checker->Check(photo), {}};
+        } catch (const std::exception& error) {
+            return {{}, QString::fromStdString(error.what())};
+        }
+    }));
+}
+
+void CVelmoraDlg::OnCheckFinished()
+{
+    const CheckRun run = m_checkWatcher.result();
+    m_busy.reset();
+    if (!run.failure.isNull()) {
         // A check that breaks down must not take the program with it, nor leave a photo to save.
         g_resultImage.release();
-        outcome = velmora::CheckOutcome{};
-        failure = QString::fromStdString(error.what());
-    }
-    ShowOutcome(outcome);
-    UpdateSaveButton();
-    if (!failure.isNull()) {
-        const QString text = QStringLiteral("照片检查失败：%1").arg(failure);
+        ShowInPreview(velmora::Image());
+        UpdateSaveButton();
+        const QString text = QStringLiteral("照片检查失败：%1").arg(run.failure);
         m_reasonLine->Show(ReasonTone::Failure, text);
         ShowWarning(this, text);
         return;
     }
-    const ReasonText reason = DescribeOutcome(outcome, g_settings);
+    RecordOutcome(run.outcome);
+    ShowOutcome(run.outcome);
+    UpdateSaveButton();
+    const ReasonText reason = DescribeOutcome(run.outcome, g_settings);
     m_reasonLine->Show(reason.tone, reason.text);
 }
 
 void CVelmoraDlg::OnSavePhoto()
 {
-    if (g_resultImage.empty())
+    if (g_resultImage.empty() || CheckRunning())
         return;
     const QString path = m_chooseSavePath ? m_chooseSavePath() : QString();
     if (path.isEmpty())

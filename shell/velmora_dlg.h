@@ -4,10 +4,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QColor>
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QIcon>
 #include <QPoint>
 #include <QRect>
@@ -67,6 +69,9 @@ public:
 
     DialogBaseUnits BaseUnits() const { return m_baseUnits; }
 
+    // A check runs off the GUI thread; meanwhile Open, Save and drops are ignored.
+    bool CheckRunning() const { return m_busy.has_value(); }
+
     // Where the Open dialog starts: the folder of the last photo opened, else the pictures
     // folder, else home.
     QString OpenStartFolder() const;
@@ -99,15 +104,34 @@ private:
     QString ChooseSavePathNatively();
     // Open's sequence for a photo from any source: the chooser's answer or a dropped file.
     void OpenPhoto(const std::function<QString()>& choosePath);
+    // Starts the check on a worker thread; OnCheckFinished takes its outcome on this one.
     void CheckPhoto(const QString& path);
+    void OnCheckFinished();
     void ShowOutcome(const velmora::CheckOutcome& outcome);
     void TellSaveFailure(const QString& reason);
     // Save can act only on an accepted photo.
     void UpdateSaveButton();
     QString DroppablePhoto(const QMimeData* mime) const;
 
-    // Checks every photo with the settings loaded at start.
-    std::optional<velmora::PhotoChecker> m_checker;
+    // What a check on the worker thread hands back: its outcome, or why it broke down.
+    struct CheckRun {
+        velmora::CheckOutcome outcome;
+        QString failure;
+    };
+    // The wait cursor for as long as a check runs, restored however the check ends.
+    class CBusyCursor {
+    public:
+        CBusyCursor();
+        ~CBusyCursor();
+        CBusyCursor(const CBusyCursor&) = delete;
+        CBusyCursor& operator=(const CBusyCursor&) = delete;
+    };
+
+    // Checks every photo with the settings loaded at start; shared with the running check, so
+    // that closing the window during a check leaves the check something to finish with.
+    std::shared_ptr<velmora::PhotoChecker> m_checker;
+    QFutureWatcher<CheckRun> m_checkWatcher;
+    std::optional<CBusyCursor> m_busy;  // set exactly while a check runs
     QIcon m_hIcon;
     DialogBaseUnits m_baseUnits;
     SharpPixmap m_background;

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
@@ -76,8 +77,21 @@ QPushButton* Button(const CVelmoraDlg& dlg, const char* id)
     return dlg.findChild<QPushButton*>(QString::fromLatin1(id));
 }
 
+// Waits for the check the dialog runs on its worker thread, if any, to end.
+[[nodiscard]] bool WaitForCheck(const CVelmoraDlg& dlg)
+{
+    return QTest::qWaitFor([&dlg] { return !dlg.CheckRunning(); }, 20000);
+}
+
+// Open as the button does, then wait for the check it started.
+[[nodiscard]] bool OpenAndWait(CVelmoraDlg& dlg)
+{
+    dlg.OnOpenPhoto();
+    return WaitForCheck(dlg);
+}
+
 // Drags the data over the dialog and drops it there, as a file manager would; true when the
-// dialog took the drop. The check it starts runs once the drop has been handed over.
+// dialog took the drop. Waits for the check the drop started.
 bool DropOn(CVelmoraDlg& dlg, const QList<QUrl>& urls, bool* enterAccepted = nullptr)
 {
     QMimeData data;
@@ -89,8 +103,7 @@ bool DropOn(CVelmoraDlg& dlg, const QList<QUrl>& urls, bool* enterAccepted = nul
         *enterAccepted = enter.isAccepted();
     QDropEvent drop(QPointF(where), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dlg, &drop);
-    QCoreApplication::processEvents();
-    return drop.isAccepted();
+    return WaitForCheck(dlg) && drop.isAccepted();
 }
 
 // A chooser that answers with the given paths in turn and counts how often it was asked.
@@ -129,6 +142,8 @@ private slots:
     void dialogsStartInTheFolderOfTheLastPhoto();
     void droppedPhotoIsCheckedAsIfOpened();
     void otherDropsAreRefused();
+    void secondOpenIsIgnoredWhileACheckRuns();
+    void closingDuringACheckLeavesItToFinish();
     void backgroundDragMovesTheWindow();
     void requirementsCardIsDrawnFromTheSettings();
     void emptyDisplayImageLeavesPreviewBlank();
@@ -259,6 +274,7 @@ void MainDialogTest::keysFollowTheDialogRules()
 
     // Enter presses the focused button: the open command asks for a file.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(WaitForCheck(dlg));
     QCOMPARE(opens.calls, 1);
     QVERIFY(save->isEnabled());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -303,7 +319,7 @@ void MainDialogTest::acceptedPhotoIsShownAndSavedUnderTwoNames()
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
 
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QVERIFY(!QGuiApplication::overrideCursor());
     QVERIFY(!g_resultImage.empty());
     QVERIFY(dlg.m_picture->isVisible());
@@ -334,7 +350,7 @@ void MainDialogTest::rejectedPhotoShowsItsTipAndSaveDoesNothing()
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
 
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QVERIFY(g_resultImage.empty());
     QVERIFY(!g_verdict.jpeg);
     QVERIFY(dlg.m_preview->isVisible());
@@ -360,9 +376,9 @@ void MainDialogTest::cancelledOpenHidesPreviewAndDropsEarlierAcceptance()
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
 
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QVERIFY(!g_resultImage.empty());
-    dlg.OnOpenPhoto();  // cancelled
+    QVERIFY(OpenAndWait(dlg));  // cancelled
     QCOMPARE(opens.calls, 2);
     QVERIFY(g_resultImage.empty());
     QVERIFY(!dlg.m_picture->isVisible());
@@ -409,13 +425,13 @@ void MainDialogTest::saveIsEnabledOnlyWithAnAcceptedPhoto()
                  {"a cancelled Open", false}};
     QVERIFY(!save->isEnabled());
     for (const auto& step : steps) {
-        dlg.OnOpenPhoto();
+        QVERIFY(OpenAndWait(dlg));
         QVERIFY2(save->isEnabled() == step.enabled, step.after);
         QCOMPARE(save->isEnabled(), !g_resultImage.empty());
     }
     // A disabled face looks it: fainter than the enabled one.
     const QImage disabled = save->grab().toImage();
-    dlg.OnOpenPhoto();  // the chooser has no more answers: still nothing to save
+    QVERIFY(OpenAndWait(dlg));  // the chooser has no more answers: still nothing to save
     save->setEnabled(true);
     const QImage enabled = save->grab().toImage();
     const QPoint middle(save->width() / 2, save->height() / 4);
@@ -434,7 +450,7 @@ void MainDialogTest::failedSaveIsToldToTheUser()
     dlg.m_chooseOpenPath = std::ref(opens);
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QVERIFY(!g_resultImage.empty());
 
     QString message;
@@ -464,9 +480,9 @@ void MainDialogTest::savedPhotoIsToldOnTheReasonLine()
     dlg.m_chooseOpenPath = std::ref(opens);
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
-    dlg.OnOpenPhoto();
-    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Success);
-    QCOMPARE(dlg.m_reasonLine->text(), QStringLiteral("审核通过，可点击“保存照片”"));
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY2(dlg.m_reasonLine->text().startsWith(QStringLiteral("审核通过，可点击“保存照片”")),
+             qPrintable(dlg.m_reasonLine->text()));
 
     dlg.OnSavePhoto();
     VerifySavedPhoto(target);
@@ -497,7 +513,7 @@ void MainDialogTest::openedPhotoIsNeverSavedOver()
     dlg.m_chooseOpenPath = std::ref(opens);
     dlg.m_chooseSavePath = std::ref(saves);
     dlg.show();
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QVERIFY(!g_resultImage.empty());
     QCOMPARE(dlg.ProposedSavePath(), dir.filePath(QStringLiteral("报名照片（审核通过）.jpg")));
 
@@ -531,12 +547,12 @@ void MainDialogTest::dialogsStartInTheFolderOfTheLastPhoto()
     QVERIFY(QFileInfo(dlg.OpenStartFolder()).isDir());
     QVERIFY(dlg.OpenStartFolder() != QDir::currentPath() || QDir::currentPath() == QDir::homePath());
 
-    dlg.OnOpenPhoto();  // rejected, but its folder is where the user is looking
+    QVERIFY(OpenAndWait(dlg));  // rejected, but its folder is where the user is looking
     QCOMPARE(dlg.OpenStartFolder(), QFileInfo(first.path()).absoluteFilePath());
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QCOMPARE(dlg.OpenStartFolder(), QFileInfo(second.path()).absoluteFilePath());
     QCOMPARE(dlg.ProposedSavePath(), QDir(QFileInfo(second.path()).absoluteFilePath()).filePath(QStringLiteral("报名照片.jpg")));
-    dlg.OnOpenPhoto();  // cancelled: the folder stays
+    QVERIFY(OpenAndWait(dlg));  // cancelled: the folder stays
     QCOMPARE(dlg.OpenStartFolder(), QFileInfo(second.path()).absoluteFilePath());
 }
 
@@ -556,7 +572,7 @@ void MainDialogTest::droppedPhotoIsCheckedAsIfOpened()
         ScriptedChooser opens{{photo}};
         opened.m_chooseOpenPath = std::ref(opens);
         opened.show();
-        opened.OnOpenPhoto();
+        QVERIFY(OpenAndWait(opened));
         const CheckVerdict openedVerdict = g_verdict;
         const bool openedAccepted = !g_resultImage.empty();
         const QImage openedShown = opened.m_preview->ShownImage();
@@ -597,7 +613,7 @@ void MainDialogTest::otherDropsAreRefused()
     ScriptedChooser opens{{kAcceptedPhoto}};
     dlg.m_chooseOpenPath = std::ref(opens);
     dlg.show();
-    dlg.OnOpenPhoto();
+    QVERIFY(OpenAndWait(dlg));
     QVERIFY(!g_resultImage.empty());
     const QImage shown = dlg.m_preview->ShownImage();
 
@@ -615,6 +631,69 @@ void MainDialogTest::otherDropsAreRefused()
         QCOMPARE(dlg.m_preview->ShownImage(), shown);
         QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());
     }
+}
+
+void MainDialogTest::secondOpenIsIgnoredWhileACheckRuns()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    QTemporaryDir dir;
+    const QString notJpeg = dir.filePath(QStringLiteral("notes.jpg"));
+    QFile file(notJpeg);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("plain text, not a photo");
+    file.close();
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kAcceptedPhoto, notJpeg}};
+    ScriptedChooser saves{{dir.filePath(QStringLiteral("out.jpg"))}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+
+    // The check's result comes through the event loop, so it is still running here.
+    dlg.OnOpenPhoto();
+    QVERIFY(dlg.CheckRunning());
+    QCOMPARE(QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+             Qt::WaitCursor);
+    // A second Open, a Save and a drop meanwhile do nothing, now or later.
+    dlg.OnOpenPhoto();
+    QTest::mouseClick(Button(dlg, "IDC_OPEN"), Qt::LeftButton);
+    dlg.OnSavePhoto();
+    bool entered = true;
+    QVERIFY(!DropOn(dlg, {QUrl::fromLocalFile(notJpeg)}, &entered));
+    QVERIFY(!entered);
+
+    QVERIFY(WaitForCheck(dlg));
+    QTest::qWait(50);  // anything queued would have run by now
+    QCOMPARE(opens.calls, 1);
+    QCOMPARE(saves.calls, 0);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    // The state is the first photo's, written once its check ended.
+    QVERIFY(!g_resultImage.empty());
+    QVERIFY(g_verdict.jpeg && g_verdict.faceOk && g_verdict.positionOk);
+    QCOMPARE(dlg.m_preview->ShownImage(), ToQImage(g_resultImage));
+    QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());
+}
+
+void MainDialogTest::closingDuringACheckLeavesItToFinish()
+{
+    if (!QFileInfo::exists(kAcceptedPhoto))
+        QFAIL("fixture id_white.jpg is missing");
+    {
+        CVelmoraDlg dlg;
+        ScriptedChooser opens{{kAcceptedPhoto}};
+        dlg.m_chooseOpenPath = std::ref(opens);
+        dlg.show();
+        dlg.OnOpenPhoto();
+        QVERIFY(dlg.CheckRunning());
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+    }  // the window goes while its check still runs
+    // The check finishes with the checker it shares, and nothing is left behind.
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(20000));
+    QCoreApplication::processEvents();
+    QVERIFY(!QGuiApplication::overrideCursor());
 }
 
 void MainDialogTest::backgroundDragMovesTheWindow()

@@ -42,4 +42,4 @@ shot() {
 shot 1 tests/fixtures/id_white.jpg docs/main-window.png
 shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
 shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
-shot 1 tests/fixtures/two_faces.jpg docs/rejected-photo.png
+shot 1 tests/fixtures/face_large.jpg docs/rejected-photo.png

@@ -18,9 +18,9 @@ namespace velmora {
 
 namespace {
 
-// An accepted photo whose aspect differs more than this from the output's is visibly
-// stretched when normalised; the applicant is told so.
-constexpr double kStretchTolerance = 0.05;
+// An accepted photo whose aspect differs more than this from the output's (one part in 20)
+// is visibly stretched when normalised; the applicant is told so.
+constexpr long long kStretchToleranceParts = 20;
 
 // The photo's bytes as the stages need them: both ends for the signature and the stamp,
 // and the whole file for decoding when it was not too large to read.
@@ -92,12 +92,15 @@ std::vector<Reason> PlacementReasons(const FacePlacement& p, const CheckSettings
 // Tells when normalising changes the photo's proportions noticeably.
 std::optional<Reason> StretchNote(cv::Size stored, const CheckSettings& s)
 {
-    const double photoAspect = static_cast<double>(stored.height) / stored.width;
-    const double outputAspect = static_cast<double>(s.dst_height) / s.dst_width;
-    const double stretch = outputAspect / photoAspect;
-    if (std::abs(stretch - 1.0) <= kStretchTolerance)
+    // stretch = (dst_height / dst_width) / (height / width), compared in whole numbers so that
+    // a photo exactly at the limit (354 x 472 for 295 x 413) is not noted by a rounding error.
+    const long long output = static_cast<long long>(s.dst_height) * stored.width;
+    const long long photo = static_cast<long long>(s.dst_width) * stored.height;
+    if (kStretchToleranceParts * std::abs(output - photo) <= photo)
         return std::nullopt;
-    Reason note = Bound(Finding::StretchedOnSave, stretch, 1.0 - kStretchTolerance, 1.0 + kStretchTolerance,
+    const double stretch = static_cast<double>(output) / static_cast<double>(photo);
+    const double tolerance = 1.0 / kStretchToleranceParts;
+    Reason note = Bound(Finding::StretchedOnSave, stretch, 1.0 - tolerance, 1.0 + tolerance,
                         stretch > 1.0 ? Direction::Lower : Direction::Raise, {});
     note.lowInclusive = note.highInclusive = true;
     return note;

@@ -10,25 +10,15 @@ QString DoubledPath(const QString& path)
     return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
 }
 
-template <class Picture>
-SharpPicture<Picture> LoadSharp(const QString& path)
+}  // namespace
+
+SharpPixmap LoadSharpPixmap(const QString& path)
 {
-    SharpPicture<Picture> picture{Picture(path), Picture(DoubledPath(path))};
+    SharpPixmap picture{QPixmap(path), QPixmap(DoubledPath(path))};
     // Drawn into a target rectangle either way; the ratio keeps its logical size right elsewhere.
     if (!picture.doubled.isNull())
         picture.doubled.setDevicePixelRatio(2.0);
     return picture;
-}
-
-}  // namespace
-
-SharpPixmap LoadSharpPixmap(const QString& path) { return LoadSharp<QPixmap>(path); }
-
-SharpImage LoadSharpImage(const QString& path) { return LoadSharp<QImage>(path); }
-
-SharpImage LoadTipPicture(velmora::TipImage tip)
-{
-    return LoadSharpImage(QStringLiteral(":/res/tips/state%1.png").arg(static_cast<int>(tip)));
 }
 
 QIcon LoadApplicationIcon()

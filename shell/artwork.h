@@ -1,13 +1,10 @@
-// The pictures compiled into the program: window background, sample portrait, button faces,
-// tip pictures and icon, each drawn at the size it is shown and at twice that size.
+// The pictures compiled into the program: window background, sample portrait, button faces
+// and icon, each drawn at the size it is shown and at twice that size.
 #pragma once
 
 #include <QIcon>
-#include <QImage>
 #include <QPixmap>
 #include <QString>
-
-#include "velmora/check_types.h"
 
 inline constexpr const char* kBackgroundPicture = ":/res/background.png";
 inline constexpr const char* kSamplePortraitPicture = ":/res/sample.png";
@@ -30,14 +27,9 @@ struct SharpPicture {
     bool isNull() const { return normal.isNull(); }
 };
 using SharpPixmap = SharpPicture<QPixmap>;
-using SharpImage = SharpPicture<QImage>;
 
 // Loads "name.png" and, if present, "name@2x.png" beside it.
 SharpPixmap LoadSharpPixmap(const QString& path);
-SharpImage LoadSharpImage(const QString& path);
-
-// The window's own drawing of a tip, at the size of the picture frame.
-SharpImage LoadTipPicture(velmora::TipImage tip);
 
 // The application icon in its 16, 32 and 48 pixel drawings (and their doubles).
 QIcon LoadApplicationIcon();

@@ -4,9 +4,10 @@
 
 CPreviewPanel::CPreviewPanel(QWidget* parent) : QWidget(parent) {}
 
-void CPreviewPanel::SetImage(const QImage& image, const QImage& doubled)
+void CPreviewPanel::SetImage(const QImage& image)
 {
-    m_image = {image, doubled};
+    m_image = image;
+    m_scaled = QImage();
     update();
 }
 
@@ -14,8 +15,15 @@ void CPreviewPanel::paintEvent(QPaintEvent*)
 {
     if (m_image.isNull())
         return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // Width and height scale independently: the picture fills the frame whatever its aspect.
-    painter.drawImage(rect(), m_image.ForRatio(devicePixelRatioF()));
+    // Scaled once to the device pixels with area averaging, which keeps a picture shrunk to
+    // half its size sharp where drawing it scaled would sample it unevenly.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_scaled.size() != pixels || m_scaled.devicePixelRatio() != ratio) {
+        m_scaled = m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_scaled.setDevicePixelRatio(ratio);
+    }
+    QPainter painter(this);
+    painter.drawImage(rect(), m_scaled);
 }

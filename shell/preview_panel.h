@@ -4,21 +4,19 @@
 #include <QImage>
 #include <QWidget>
 
-#include "shell/artwork.h"
-
 class CPreviewPanel : public QWidget {
     Q_OBJECT
 public:
     explicit CPreviewPanel(QWidget* parent);
 
-    // A null image leaves the panel empty, showing the frame beneath it. The doubled image,
-    // if given, is what a screen of higher density shows.
-    void SetImage(const QImage& image, const QImage& doubled = QImage());
-    const QImage& ShownImage() const { return m_image.normal; }
+    // A null image leaves the panel empty, showing the frame beneath it.
+    void SetImage(const QImage& image);
+    const QImage& ShownImage() const { return m_image; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    SharpImage m_image;
+    QImage m_image;
+    QImage m_scaled;  // m_image at the panel's size in device pixels, made when first painted
 };

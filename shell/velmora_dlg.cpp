@@ -274,20 +274,6 @@ void CVelmoraDlg::ShowInPreview(const velmora::Image& image)
     m_picture->show();
 }
 
-void CVelmoraDlg::ShowOutcome(const velmora::CheckOutcome& outcome)
-{
-    // A tip is shown in the window's own drawing, sharp at any scale; the check's picture of
-    // it stands in should that drawing be missing.
-    if (outcome.tip && m_preview) {
-        if (const SharpImage tip = LoadTipPicture(*outcome.tip); !tip.isNull()) {
-            m_preview->SetImage(tip.normal, tip.doubled);
-            m_picture->show();
-            return;
-        }
-    }
-    ShowInPreview(outcome.display);
-}
-
 void CVelmoraDlg::UpdateSaveButton() { m_saveButton->setEnabled(!g_resultImage.empty()); }
 
 void CVelmoraDlg::OnOpenPhoto()
@@ -340,7 +326,7 @@ void CVelmoraDlg::OnCheckFinished()
         return;
     }
     RecordOutcome(run.outcome);
-    ShowOutcome(run.outcome);
+    ShowInPreview(run.outcome.display);
     UpdateSaveButton();
     const ReasonText reason = DescribeOutcome(run.outcome, g_settings);
     m_reasonLine->Show(reason.tone, reason.text);

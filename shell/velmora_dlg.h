@@ -107,7 +107,6 @@ private:
     // Starts the check on a worker thread; OnCheckFinished takes its outcome on this one.
     void CheckPhoto(const QString& path);
     void OnCheckFinished();
-    void ShowOutcome(const velmora::CheckOutcome& outcome);
     void TellSaveFailure(const QString& reason);
     // Save can act only on an accepted photo.
     void UpdateSaveButton();

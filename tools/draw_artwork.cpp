@@ -435,7 +435,7 @@ void beginPainting(QPainter& p)
 }
 
 // ---------------------------------------------------------------------------
-// Tip pictures: the size of the normalised photo, as they are shown in its frame.
+// Tip pictures: designed at the size of the normalised photo, drawn at the frame's.
 
 constexpr int kTipWidth = 295;
 constexpr int kTipHeight = 413;
@@ -904,8 +904,8 @@ int main(int argc, char* argv[])
         !QFileInfo(root.filePath(QStringLiteral("data"))).isDir())
         fail(QStringLiteral("%1 is not the repository root").arg(root.absolutePath()));
     requireFont();
-    if (!root.mkpath(QStringLiteral("data/tips")) || !root.mkpath(QStringLiteral("res/tips")))
-        fail(QStringLiteral("cannot create data/tips or res/tips under %1").arg(root.absolutePath()));
+    if (!root.mkpath(QStringLiteral("data/tips")))
+        fail(QStringLiteral("cannot create data/tips under %1").arg(root.absolutePath()));
     if (DialogUnitsToPixels(kMainDialogUnits, kArtworkBaseUnits).size() != kArtworkSize)
         fail(QStringLiteral("the window template is not the artwork's size"));
 
@@ -917,18 +917,17 @@ int main(int argc, char* argv[])
         {7, QStringLiteral("未检测到单个人脸"), QStringLiteral("照片中须有且仅有一张正面人脸"), pictogramFaceCount},
         {8, QStringLiteral("人脸位置不符合要求"), QStringLiteral("头部过大、过小或位置过高过低"), pictogramFacePosition},
     };
-    // The check reads tips/stateN.jpg at the size of the normalised photo; the window shows
-    // the same drawing at the size of its picture frame.
+    // The tips are data the program reads from its tips/ folder, so that they can be replaced
+    // where it is installed. They are drawn at twice the picture frame: the window shrinks them
+    // at 100 % and shows them pixel for pixel at 200 %, never stretching them up.
     const QSize frame = DialogUnitsToPixels(kPictureUnits, kArtworkBaseUnits).size();
     for (const Tip& tip : tips) {
-        const auto paint = [&tip](QPainter& p) { paintTip(p, tip); };
-        writeImage(render(QSize(kTipWidth, kTipHeight), 1, true, paint),
+        writeImage(render(frame, 2, true,
+                          [&](QPainter& p) {
+                              p.scale(qreal(frame.width()) / kTipWidth, qreal(frame.height()) / kTipHeight);
+                              paintTip(p, tip);
+                          }),
                    root.filePath(QStringLiteral("data/tips/state%1.jpg").arg(tip.number)), "jpeg", 90);
-        writeScaled(root.filePath(QStringLiteral("res/tips/state%1").arg(tip.number)), frame, true,
-                    [&](QPainter& p) {
-                        p.scale(qreal(frame.width()) / kTipWidth, qreal(frame.height()) / kTipHeight);
-                        paintTip(p, tip);
-                    });
     }
 
     writeScaled(root.filePath(QStringLiteral("res/background")), kArtworkSize, true, paintBackground);

@@ -393,6 +393,8 @@ TEST(SequenceMeasurements, StretchIsNotedOnAcceptedPhotosOnly)
     } rows[] = {
         {295, 413, std::nullopt},
         {300, 413, std::nullopt},  // 1.7 % wider: not worth a word
+        {354, 472, std::nullopt},  // exactly 5 %: the common 3 : 4 scan is not noted
+        {354, 471, (413.0 * 354) / (295.0 * 471)},
         {100, 100, 413.0 / 295.0},
         {300, 600, (413.0 / 295.0) / 2.0},
     };

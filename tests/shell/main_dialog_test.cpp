@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -235,9 +236,9 @@ void MainDialogTest::controlsStandAtTheirDialogUnits()
         QVERIFY2(button, id);
         QCOMPARE(button->Face().size(), button->size());
     }
-    const SharpImage tip = LoadTipPicture(TipImage::BackgroundNotPlain);
-    QCOMPARE(tip.normal.size(), dlg.m_picture->size());
-    QCOMPARE(tip.doubled.size(), dlg.m_picture->size() * 2);
+    // Tips are the program's data, drawn at twice the frame: shrunk at 100 %, never stretched up.
+    const QString tip = QString::fromStdU16String((g_exeDir / TipPicturePath(TipImage::BackgroundNotPlain)).u16string());
+    QCOMPARE(QImageReader(tip).size(), dlg.m_picture->size() * 2);
 
     // Before the first Open the frame is the white rectangle; the preview then covers it exactly.
     QVERIFY(!dlg.m_preview);
@@ -363,7 +364,8 @@ void MainDialogTest::rejectedPhotoShowsItsTipAndSaveDoesNothing()
     QVERIFY(g_resultImage.empty());
     QVERIFY(!g_verdict.jpeg);
     QVERIFY(dlg.m_preview->isVisible());
-    const QImage expected = LoadTipPicture(TipImage::NotJpeg).normal;
+    // The tip picture from the program's tips/ folder, as the check decoded it.
+    const QImage expected = ToQImage(cv::imread((g_exeDir / TipPicturePath(TipImage::NotJpeg)).string(), cv::IMREAD_COLOR));
     QVERIFY(!expected.isNull());
     QCOMPARE(dlg.m_preview->ShownImage(), expected);
     QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);

@@ -10,7 +10,7 @@ preset=${PRESET:-default}
 jobs=$(nproc)
 
 build() {
-    scripts/setup.sh
+    scripts/setup.sh "$@"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --parallel "$jobs"
 }
@@ -21,7 +21,7 @@ case "$command" in
         exec "build/$preset/bin/velmora"
         ;;
     test)
-        build
+        build test
         ctest --preset "$preset" --parallel "$jobs"
         ;;
     *)

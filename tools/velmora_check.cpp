@@ -1,20 +1,43 @@
 // velmora-check: the desktop program's checks for many photos at once, for people who vet
 // photos in bulk or tune setting.ini.
+#include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "velmora/export.h"
 #include "velmora/photo_checker.h"
 #include "velmora/program_dir.h"
 #include "velmora/settings.h"
+#include "velmora_check/check_photo.h"
+#include "velmora_check/english.h"
+#include "velmora_check/html_report.h"
+#include "velmora_check/inputs.h"
+#include "velmora_check/ordered_pool.h"
+#include "velmora_check/progress.h"
+#include "velmora_check/record_json.h"
+#include "velmora_check/summary.h"
+#include "velmora_check/thumbnail.h"
+#include "velmora_check/utf8.h"
 
-using namespace velmora;
+namespace fs = std::filesystem;
+using namespace velmora_check;
+using velmora::CheckSettings;
+using velmora::ExportResult;
+using velmora::PhotoChecker;
 
 namespace {
 
@@ -23,16 +46,45 @@ constexpr int kSomeRejected = 1;
 constexpr int kBadUsage = 2;
 
 constexpr std::string_view kUsage =
-    "usage: velmora-check [--settings FILE] [--json] [--save-dir DIR] [--] PHOTO...\n"
-    "Checks each photo as the desktop program does. Exit status: 0 all accepted,\n"
-    "1 some rejected (or not saved), 2 bad usage or unreadable settings.\n";
+    "usage: velmora-check [OPTION]... [--] [PHOTO | FOLDER]...\n"
+    "       velmora-check --report-from RESULTS.jsonl... --report FILE.html\n"
+    "Checks each photo as the desktop program does; folders are searched for\n"
+    ".jpg, .jpeg, .jpe and .jfif files.\n"
+    "  --settings FILE     thresholds from FILE, not the setting.ini beside the program\n"
+    "  --json              one JSON object per photo instead of a line of text\n"
+    "  --save-dir DIR      save each accepted photo there under its own name, never over a file\n"
+    "  --files-from FILE   check the photos and folders listed in FILE, one a line (- reads\n"
+    "                      standard input); with -0 the list is separated by NUL characters\n"
+    "  --report FILE.html  write a page with a card per photo\n"
+    "  --report-from FILE  make the report from the --json lines of earlier runs (repeatable)\n"
+    "  --jobs N            check N photos at a time (default: one per core); the output is\n"
+    "                      the same for every N\n"
+    "  --quiet             no progress line and no summary on standard error\n"
+    "Exit status: 0 all accepted, 1 some rejected, not checked or not saved, 2 bad usage,\n"
+    "unreadable settings, list or results, no face cascade, or a report that cannot be written.\n";
 
 struct Options {
-    std::optional<std::filesystem::path> settingsFile;
-    std::optional<std::filesystem::path> saveDir;
+    std::optional<fs::path> settingsFile;
+    std::optional<fs::path> saveDir;
+    std::optional<fs::path> report;
+    std::vector<fs::path> filesFrom;
+    std::vector<fs::path> reportFrom;
     bool json = false;
-    std::vector<std::filesystem::path> photos;
+    bool nulSeparated = false;
+    bool quiet = false;
+    unsigned jobs = 0;  // 0: one per core
+    std::vector<fs::path> inputs;
 };
+
+// A whole number from 1 to 1024, nothing else.
+std::optional<unsigned> JobCount(std::string_view text)
+{
+    unsigned value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || value < 1 || value > 1024)
+        return std::nullopt;
+    return value;
+}
 
 std::optional<Options> ParseArguments(int argc, char** argv)
 {
@@ -42,166 +94,190 @@ std::optional<Options> ParseArguments(int argc, char** argv)
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (optionsEnded || arg.empty() || arg.front() != '-' || arg == "-")
-            options.photos.emplace_back(argv[i]);
+            options.inputs.emplace_back(argv[i]);
         else if (arg == "--")
             optionsEnded = true;
         else if (arg == "--json")
             options.json = true;
+        else if (arg == "-0")
+            options.nulSeparated = true;
+        else if (arg == "--quiet")
+            options.quiet = true;
         else if (arg == "--settings" && hasValue)
             options.settingsFile = argv[++i];
         else if (arg == "--save-dir" && hasValue)
             options.saveDir = argv[++i];
+        else if (arg == "--report" && hasValue)
+            options.report = argv[++i];
+        else if (arg == "--files-from" && hasValue)
+            options.filesFrom.emplace_back(argv[++i]);
+        else if (arg == "--report-from" && hasValue)
+            options.reportFrom.emplace_back(argv[++i]);
+        else if (arg == "--jobs" && hasValue && JobCount(argv[i + 1]))
+            options.jobs = *JobCount(argv[++i]);
         else
             return std::nullopt;
     }
-    if (options.photos.empty())
+    if (!options.reportFrom.empty()) {
+        // Making a report from earlier results checks nothing.
+        const bool checkOptions = options.settingsFile || options.saveDir || options.json ||
+                                  !options.filesFrom.empty() || !options.inputs.empty();
+        if (!options.report || checkOptions)
+            return std::nullopt;
+    } else if (options.inputs.empty() && options.filesFrom.empty()) {
+        return std::nullopt;
+    }
+    if (options.nulSeparated && options.filesFrom.empty())
         return std::nullopt;
     return options;
 }
 
-const char* TipReason(TipImage tip)
+void Complain(const fs::path& path, std::string_view message)
 {
-    switch (tip) {
-    case TipImage::NotJpeg: return "not a JPEG file";
-    case TipImage::FileSizeOutsideWindow: return "file length outside the allowed KiB window";
-    case TipImage::BadDimensions: return "pixel size or aspect not acceptable, or the photo cannot be decoded";
-    case TipImage::BackgroundNotPlain: return "background along the top corners is not plain";
-    case TipImage::NoSingleFace: return "not exactly one frontal face";
-    case TipImage::FaceBadlyPlaced: return "face too large, too small, too high or too low";
+    std::cerr << "velmora-check: " << PathText(path) << ": " << message << '\n';
+}
+
+bool IsTerminal(std::FILE* stream)
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
+// Opens a list or results file, "-" being standard input.
+class InputFile {
+public:
+    explicit InputFile(const fs::path& path)
+    {
+        if (path != "-")
+            file_.open(path, std::ios::binary);
     }
-    return "rejected";
-}
-
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
-// JSON string contents: escapes, and U+FFFD for bytes that are not UTF-8 (file names need not be).
-std::string JsonString(std::string_view text)
-{
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else {
-            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-            bool valid = length != 0 && c < 0xF5 && i + length <= text.size();
-            for (std::size_t k = 1; valid && k < length; ++k)
-                valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-            out += valid ? std::string(text.substr(i, length)) : std::string("\xEF\xBF\xBD");
-            i += valid ? length : 1;
-        }
+    std::istream* Stream(const fs::path& path)
+    {
+        if (path == "-")
+            return &std::cin;
+        return file_.is_open() ? &file_ : nullptr;
     }
-    return out + "\"";
-}
 
-const char* Bool(bool value) { return value ? "true" : "false"; }
-
-const char* ErrorText(CheckError error)
-{
-    switch (error) {
-    case CheckError::None: return "";
-    case CheckError::FileUnreadable: return "cannot read the file";
-    case CheckError::DetectorUnavailable: return "face detector unavailable";
-    }
-    return "cannot check";
-}
-
-std::string PathText(const std::filesystem::path& path);
-
-std::string ExportErrorText(const ExportResult& result, const std::filesystem::path& target)
-{
-    switch (result.error) {
-    case ExportError::None: return "";
-    case ExportError::NothingToSave: return "nothing to save";
-    case ExportError::UnsupportedExtension: return "no encoder for the extension \"" + result.extension + "\"";
-    case ExportError::CannotWrite: return "cannot write in the folder" + (result.system ? ": " + result.system.message() : "");
-    case ExportError::TargetExists: return PathText(target) + " exists";
-    case ExportError::CannotReplace: return "cannot move the file into place" + (result.system ? ": " + result.system.message() : "");
-    }
-    return "not saved";
-}
-
-struct Saved {
-    std::filesystem::path target;
-    ExportResult result;
+private:
+    std::ifstream file_;
 };
 
-std::string JsonLine(const std::filesystem::path& photo, const CheckOutcome& outcome, const std::optional<Saved>& saved)
+// False (with a message) when a list cannot be read at all; its entries go through AddInput.
+bool CollectInputs(const Options& options, Inputs& inputs)
 {
-    const CheckVerdict& v = outcome.verdict;
-    std::ostringstream json;
-    json << "{\"file\": " << JsonString(PathText(photo)) << ", \"accepted\": " << Bool(outcome.accepted)
-         << ", \"tip\": ";
-    if (outcome.tip)
-        json << static_cast<int>(*outcome.tip);
-    else
-        json << "null";
-    if (outcome.error != CheckError::None)
-        json << ", \"error\": " << JsonString(ErrorText(outcome.error));
-    json << ", \"verdict\": {\"jpeg\": " << Bool(v.jpeg) << ", \"stamped\": " << Bool(v.stamped)
-         << ", \"sizeOk\": " << Bool(v.sizeOk) << ", \"dimsOk\": " << Bool(v.dimsOk)
-         << ", \"backgroundOk\": " << Bool(v.backgroundOk) << ", \"faceOk\": " << Bool(v.faceOk)
-         << ", \"positionOk\": " << Bool(v.positionOk) << "}";
-    if (outcome.accepted)
-        json << ", \"width\": " << outcome.display.cols << ", \"height\": " << outcome.display.rows;
-    else
-        json << ", \"width\": null, \"height\": null";
-    if (const auto& p = outcome.backgroundFailure)
-        json << ", \"backgroundFailure\": {\"row\": " << p->row << ", \"column\": " << p->column
-             << ", \"h\": " << p->h << ", \"s\": " << p->s << ", \"v\": " << p->v << "}";
-    if (outcome.stage == CheckStage::Face && outcome.error == CheckError::None) {
-        json << ", \"faces\": " << outcome.faces.size();
-        if (outcome.placement && outcome.faces.size() == 1) {
-            const cv::Rect& r = outcome.faces.front();
-            json << ", \"face\": {\"x\": " << r.x << ", \"y\": " << r.y << ", \"width\": " << r.width
-                 << ", \"height\": " << r.height << ", \"ratioY\": " << outcome.placement->ratioY
-                 << ", \"ratioX\": " << outcome.placement->ratioX << "}";
+    for (const fs::path& input : options.inputs)
+        AddInput(input, inputs);
+    for (const fs::path& list : options.filesFrom) {
+        InputFile file(list);
+        std::istream* in = file.Stream(list);
+        if (!in || (list != "-" && fs::is_directory(list))) {
+            Complain(list, "cannot read the list of photos");
+            return false;
+        }
+        for (const std::string& entry : ReadList(*in, options.nulSeparated ? '\0' : '\n'))
+            AddInput(fs::path(std::u8string(entry.begin(), entry.end())), inputs);
+        if (in->bad()) {
+            Complain(list, "cannot read the whole list of photos");
+            return false;
         }
     }
-    if (saved) {
-        json << ", \"saved\": " << Bool(static_cast<bool>(saved->result));
-        if (!saved->result)
-            json << ", \"saveError\": " << JsonString(ExportErrorText(saved->result, saved->target));
-    }
-    json << "}";
-    return json.str();
-}
-
-std::string TextLine(const std::filesystem::path& photo, const CheckOutcome& outcome, const std::optional<Saved>& saved)
-{
-    std::ostringstream line;
-    line << PathText(photo) << ": ";
-    if (outcome.error != CheckError::None)
-        line << "error: " << ErrorText(outcome.error);
-    else if (outcome.accepted)
-        line << "accepted (" << outcome.display.cols << " x " << outcome.display.rows << ")";
-    else
-        line << "rejected, tip " << static_cast<int>(*outcome.tip) << ": " << TipReason(*outcome.tip);
-    if (saved)
-        line << (saved->result ? ", saved" : ", not saved: " + ExportErrorText(saved->result, saved->target));
-    return line.str();
+    return true;
 }
 
 // Saves the accepted photo under its own name in the folder; a file already there, the photo
-// itself included, is never replaced.
-Saved SaveAccepted(const std::filesystem::path& photo, const std::filesystem::path& dir, const CheckOutcome& outcome)
+// itself included, is never replaced. The save note for the text line, or empty when saved.
+std::optional<std::string> SaveAccepted(const fs::path& photo, const fs::path& dir, const CheckedPhoto& checked)
 {
-    const std::filesystem::path target = dir / photo.filename();
-    return {target, ExportAcceptedPhoto(outcome.display, outcome.verdict.stamped, target, ExportMode::KeepExisting)};
+    const fs::path target = dir / photo.filename();
+    const ExportResult result =
+        velmora::ExportAcceptedPhoto(checked.accepted, checked.stamped, target, velmora::ExportMode::KeepExisting);
+    if (result)
+        return std::nullopt;
+    return ExportErrorText(result, target);
+}
+
+unsigned JobsOf(const Options& options)
+{
+    return options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Ends a run: the summary on standard error and the report written out.
+int Finish(const Options& options, const OutcomeCounts& counts, std::optional<HtmlReport>& report,
+           std::chrono::steady_clock::time_point start, int status)
+{
+    if (!options.quiet)
+        std::cerr << SummaryText(counts, SecondsSince(start));
+    if (report && !report->Finish()) {
+        Complain(*options.report, report->Error());
+        return kBadUsage;
+    }
+    return status;
+}
+
+int MakeReportFromResults(const Options& options)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::optional<HtmlReport> report(std::in_place, *options.report);
+    if (!*report) {
+        Complain(*options.report, report->Error());
+        return kBadUsage;
+    }
+    int status = kAllAccepted;
+    std::vector<std::string> lines;
+    for (const fs::path& results : options.reportFrom) {
+        InputFile file(results);
+        std::istream* in = file.Stream(results);
+        if (!in || (results != "-" && fs::is_directory(results))) {
+            Complain(results, "cannot read the results");
+            return kBadUsage;
+        }
+        std::string line;
+        for (std::size_t number = 1; std::getline(*in, line); ++number) {
+            if (line.find_first_not_of(" \t\r") == std::string::npos)
+                continue;
+            if (RecordFromJsonLine(line)) {
+                lines.push_back(std::move(line));
+            } else {
+                Complain(results, "line " + std::to_string(number) + " is not a result line; left out");
+                status = kSomeRejected;
+            }
+        }
+    }
+
+    // Decoding the photos again for their thumbnails is the slow part: spread it over the cores.
+    const fs::path programDir = velmora::LocateProgramDirectory();
+    std::vector<ThumbnailMaker> workers;
+    for (unsigned k = 0; k < JobsOf(options); ++k)
+        workers.emplace_back(programDir);
+    OutcomeCounts counts;
+    ProgressLine progress(stderr, !options.quiet && IsTerminal(stderr), lines.size());
+    RunInInputOrder(
+        workers, lines.size(), 4 * workers.size(),
+        [&lines](ThumbnailMaker& thumbnails, std::size_t i) {
+            PhotoRecord record = *RecordFromJsonLine(lines[i]);
+            if (record.normalisedSize) {
+                const std::u8string file(record.file.begin(), record.file.end());
+                record.thumbnail = thumbnails.OfFile(fs::path(file), *record.normalisedSize);
+            }
+            return record;
+        },
+        [&](std::size_t i, PhotoRecord&& record) {
+            if (record.outcome.kind != Outcome::Kind::Accepted)
+                status = kSomeRejected;
+            counts.Add(record.outcome);
+            report->Add(record);
+            progress.Update(i + 1);
+        });
+    progress.Clear();
+    return Finish(options, counts, report, start, status);
 }
 
 }  // namespace
@@ -213,40 +289,90 @@ int main(int argc, char** argv)
         std::cerr << kUsage;
         return kBadUsage;
     }
+    if (!options->reportFrom.empty())
+        return MakeReportFromResults(*options);
 
-    const std::filesystem::path programDir = LocateProgramDirectory();
+    const auto start = std::chrono::steady_clock::now();
+    const fs::path programDir = velmora::LocateProgramDirectory();
     CheckSettings settings;
-    const std::filesystem::path settingsFile = options->settingsFile.value_or(programDir / kSettingsFileName);
-    const SettingsLoad load = ReadCheckSettingsFile(settingsFile, settings);
-    if (!load) {
-        std::cerr << "velmora-check: " << PathText(settingsFile) << ": ";
-        switch (load.status) {
-        case SettingsStatus::Missing: std::cerr << "no such settings file\n"; break;
-        case SettingsStatus::Unreadable: std::cerr << "cannot read the settings file\n"; break;
-        default: std::cerr << "value out of range: " << load.key << '\n'; break;
+    const fs::path settingsFile = options->settingsFile.value_or(programDir / velmora::kSettingsFileName);
+    const velmora::SettingsLoad load = velmora::ReadCheckSettingsFile(settingsFile, settings);
+    switch (load.status) {
+    case velmora::SettingsStatus::Loaded: break;
+    case velmora::SettingsStatus::Missing: Complain(settingsFile, "no such settings file"); return kBadUsage;
+    case velmora::SettingsStatus::Unreadable: Complain(settingsFile, "cannot read the settings file"); return kBadUsage;
+    case velmora::SettingsStatus::OutOfRange: Complain(settingsFile, "value out of range: " + load.key); return kBadUsage;
+    }
+    if (options->saveDir && !fs::is_directory(*options->saveDir)) {
+        Complain(*options->saveDir, "not a folder");
+        return kBadUsage;
+    }
+    std::optional<HtmlReport> report;
+    if (options->report) {
+        report.emplace(*options->report);
+        if (!*report) {
+            Complain(*options->report, report->Error());
+            return kBadUsage;
         }
-        return kBadUsage;
-    }
-    PhotoChecker checker(settings, programDir);
-    if (!checker.HasFaceDetector()) {
-        std::cerr << "velmora-check: " << PathText(programDir / kFaceCascadeFileName)
-                  << ": face cascade missing or unreadable\n";
-        return kBadUsage;
-    }
-    if (options->saveDir && !std::filesystem::is_directory(*options->saveDir)) {
-        std::cerr << "velmora-check: " << PathText(*options->saveDir) << ": not a folder\n";
-        return kBadUsage;
     }
 
+    Inputs inputs;
+    if (!CollectInputs(*options, inputs))
+        return kBadUsage;
     int status = kAllAccepted;
-    for (const std::filesystem::path& photo : options->photos) {
-        const CheckOutcome outcome = checker.Check(photo);
-        std::optional<Saved> saved;
-        if (outcome.accepted && options->saveDir)
-            saved = SaveAccepted(photo, *options->saveDir, outcome);
-        if (!outcome.accepted || (saved && !saved->result))
+    for (const InputNote& note : inputs.notes) {
+        Complain(note.path, note.message);
+        if (note.photosMissed)
             status = kSomeRejected;
-        std::cout << (options->json ? JsonLine(photo, outcome, saved) : TextLine(photo, outcome, saved)) << '\n';
     }
-    return status;
+
+    // One checker per thread, each with its own face detector; a detector that cannot be loaded
+    // would turn every photo into an error, so the run stops instead.
+    std::vector<CheckWorker> workers;
+    const std::size_t jobs = std::min<std::size_t>(JobsOf(*options), std::max<std::size_t>(1, inputs.photos.size()));
+    for (std::size_t k = 0; k < jobs; ++k) {
+        workers.push_back({PhotoChecker(settings, programDir), std::nullopt});
+        if (!workers.back().checker.HasFaceDetector()) {
+            Complain(programDir / velmora::kFaceCascadeFileName, "face cascade missing or unreadable");
+            return kBadUsage;
+        }
+        if (report)
+            workers.back().thumbnails.emplace(programDir);
+    }
+
+    OutcomeCounts counts;
+    ProgressLine progress(stderr, !options->quiet && IsTerminal(stderr), inputs.photos.size());
+    // On a shared terminal each result line goes above the progress line, which is drawn anew.
+    const bool sharedTerminal = IsTerminal(stdout) && IsTerminal(stderr);
+    RunInInputOrder(
+        workers, inputs.photos.size(), 4 * workers.size(),
+        [&](CheckWorker& worker, std::size_t i) { return CheckPhoto(worker, inputs.photos[i]); },
+        [&](std::size_t i, CheckedPhoto&& checked) {
+            // Saves happen here, in input order, so that which of two same-named photos is
+            // saved does not depend on the threads.
+            std::string saveNote;
+            const bool accepted = checked.record.outcome.kind == Outcome::Kind::Accepted;
+            if (accepted && options->saveDir) {
+                const std::optional<std::string> failure = SaveAccepted(inputs.photos[i], *options->saveDir, checked);
+                checked.json.Add("saved", !failure);
+                if (failure) {
+                    checked.json.Add("saveError", *failure);
+                    status = kSomeRejected;
+                }
+                saveNote = failure ? ", not saved: " + *failure : ", saved";
+            }
+            if (!accepted)
+                status = kSomeRejected;
+            if (sharedTerminal)
+                progress.Clear();
+            std::cout << (options->json ? checked.json.Close() : TextLine(checked.record, saveNote)) << '\n';
+            if (sharedTerminal)
+                std::cout.flush();
+            counts.Add(checked.record.outcome);
+            if (report)
+                report->Add(checked.record);
+            progress.Update(i + 1, sharedTerminal);
+        });
+    progress.Clear();
+    return Finish(*options, counts, report, start, status);
 }

@@ -1,6 +1,5 @@
-#include <sys/wait.h>
-
-#include <cstdlib>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -8,46 +7,32 @@
 
 #include "engine/file_tests.h"
 #include "photo_fixtures.h"
+#include "run_check.h"
 
 using namespace velmora;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& arg)
-{
-    std::string quoted = "'";
-    for (const char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+namespace fs = std::filesystem;
 
 class VelmoraCheck : public testing::Test {
 protected:
-    Result Check(const std::vector<std::string>& args)
+    RunResult Check(const std::vector<std::string>& args, const std::string& input = "</dev/null")
     {
-        std::string command = Quote(VELMORA_CHECK);
-        for (const auto& arg : args) {
-            command += ' ';
-            command += Quote(arg);
-        }
-        const auto out = dir.path() / "stdout";
-        const auto err = dir.path() / "stderr";
-        command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(out), ReadWholeFile(err)};
+        return RunCommand(CheckCommand(args), dir.path(), input);
     }
 
     std::string Photo(const std::string& name, const std::string& bytes)
     {
         const auto file = dir.path() / name;
+        fs::create_directories(file.parent_path());
         WriteFile(file, bytes);
         return file.string();
+    }
+
+    std::string Copy(const std::string& fixture, const std::string& name)
+    {
+        return Photo(name, ReadWholeFile(Fixture(fixture)));
     }
 
     // The installed settings with the given lines put first, so that they win.
@@ -62,11 +47,26 @@ protected:
     TempDir dir;
 };
 
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 TEST_F(VelmoraCheck, BadUsageExitsTwoWithUsage)
 {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"--bogus", "a.jpg"}, {"--settings"}, {"--json"}}) {
-        const Result run = Check(args);
+    const std::string photo = Fixture("id_white.jpg").string();
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                                 {"--bogus", "a.jpg"},
+                                                 {"--settings"},
+                                                 {"--json"},
+                                                 {"-0", photo},                              // -0 without a list
+                                                 {"--report-from", "r.jsonl"},               // nowhere to write
+                                                 {"--report-from", "r.jsonl", "--report", "x.html", photo}}) {
+        const RunResult run = Check(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("usage:"), std::string::npos);
         EXPECT_TRUE(run.out.empty());
@@ -75,16 +75,18 @@ TEST_F(VelmoraCheck, BadUsageExitsTwoWithUsage)
 
 TEST_F(VelmoraCheck, UnreadableSettingsExitTwoWithReason)
 {
-    const Result missing = Check({"--settings", (dir.path() / "none.ini").string(), Fixture("id_white.jpg").string()});
+    const std::string photo = Fixture("id_white.jpg").string();
+    const RunResult missing = Check({"--settings", (dir.path() / "none.ini").string(), photo});
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("no such settings file"), std::string::npos);
 
     WriteFile(dir.path() / "bad.ini", "[zpshcs]\ndst_width=0\n");
-    const Result bad = Check({"--settings", (dir.path() / "bad.ini").string(), Fixture("id_white.jpg").string()});
+    const RunResult bad = Check({"--settings", (dir.path() / "bad.ini").string(), photo});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("dst_width"), std::string::npos);
 
-    const Result folder = Check({"--settings", dir.path().string(), Fixture("id_white.jpg").string()});
+    // A folder is no settings file: checking with every default would judge for nothing.
+    const RunResult folder = Check({"--settings", dir.path().string(), photo});
     EXPECT_EQ(folder.status, 2);
     EXPECT_NE(folder.err.find("cannot read the settings file"), std::string::npos) << folder.err;
     EXPECT_TRUE(folder.out.empty());
@@ -92,45 +94,109 @@ TEST_F(VelmoraCheck, UnreadableSettingsExitTwoWithReason)
 
 TEST_F(VelmoraCheck, OneLinePerPhotoAndStatusOfTheWorst)
 {
-    const Result accepted = Check({Fixture("id_white.jpg").string()});
+    const std::string upright = Photo("upright.jpg", Encode(WhitePicture(295, 413), ".jpg"));
+    const RunResult accepted = Check({"--settings", Settings("cast=1"), upright});
     EXPECT_EQ(accepted.status, 0);
-    EXPECT_EQ(accepted.out, Fixture("id_white.jpg").string() + ": accepted (295 x 413)\n");
+    EXPECT_EQ(accepted.out, upright + ": accepted (295 x 413), normalised only, not checked (cast=1)\n");
 
     const std::string png = Photo("p.jpg", Encode(WhitePicture(300, 400), ".png"));
-    const Result mixed = Check({Fixture("id_white.jpg").string(), png, Fixture("no_face.jpg").string()});
+    const std::string missing = (dir.path() / "missing.jpg").string();
+    const RunResult mixed =
+        Check({Fixture("id_white.jpg").string(), png, Fixture("no_face.jpg").string(), missing});
     EXPECT_EQ(mixed.status, 1);
-    EXPECT_EQ(mixed.out, Fixture("id_white.jpg").string() + ": accepted (295 x 413)\n" + png +
+    EXPECT_EQ(mixed.out, Fixture("id_white.jpg").string() +
+                             ": accepted (295 x 413), stretched 5.0 % taller when normalised\n" + png +
                              ": rejected, tip 1: not a JPEG file\n" + Fixture("no_face.jpg").string() +
-                             ": rejected, tip 7: not exactly one frontal face\n");
+                             ": rejected, tip 7: no face found\n" + missing + ": error: cannot read the file\n");
+}
+
+// Each rejection says what was measured against what the settings allow, in figures. The
+// bounds are pinned here; the measured figures are the photo's own.
+TEST_F(VelmoraCheck, RejectionsGiveTheirFiguresInEnglish)
+{
+    struct Case {
+        std::string photo;
+        std::string settings;
+        std::string text;    // pattern of the text line after "PHOTO: "
+        std::string reason;  // pattern of the first element of the JSON line's reasons
+    };
+    const std::string bytes = std::to_string(fs::file_size(Fixture("id_white.jpg")));
+    const std::vector<Case> cases = {
+        {Fixture("face_low.jpg").string(), "ratio_y_min=0.3\nratio_y_max=0.5\nratio_x_min=0.1\nratio_x_max=0.9",
+         R"(rejected, tip 8: face too low: ratio_y 0\.\d+, allowed 0\.3 < ratio_y < 0\.5 \(ratio_y_min\))",
+         R"(\{"finding": "faceTooLow", "measured": 0\.\d+, "low": 0\.3, "lowInclusive": false, "high": 0\.5, )"
+         R"("highInclusive": false, "direction": "raise", "key": "ratio_y_min", "text": "face too low: [^"]+"\})"},
+        {Fixture("face_large.jpg").string(), "ratio_y_min=0.01\nratio_y_max=0.99\nratio_x_min=0.5\nratio_x_max=0.7",
+         R"(rejected, tip 8: face too large: ratio_x 0\.\d+, allowed 0\.5 < ratio_x < 0\.7 \(ratio_x_min\))",
+         R"(\{"finding": "faceTooLarge", "measured": 0\.\d+, "low": 0\.5, .*"direction": "raise", "key": "ratio_x_min")"},
+        {Fixture("two_faces.jpg").string(), "", "rejected, tip 7: 2 faces found, 1 allowed",
+         R"(\{"finding": "severalFaces", "measured": 2, "text": "2 faces found, 1 allowed"\})"},
+        {Fixture("id_blue.jpg").string(), "bgc=0",
+         R"(rejected, tip 6: background not plain at row \d+, column \d+ \((left|right) strip\): hue \d+, )"
+         R"(saturation [0-9.]+, value [0-9.]+)",
+         R"(\{"finding": "backgroundNotPlain", "measured": 0, "text": "background not plain at row )"},
+        {Fixture("id_white.jpg").string(), "pic_min_size=0\npic_max_size=10",
+         "rejected, tip 3: file too large: bytes " + bytes + R"(, allowed 0 <= bytes <= 10240 \(pic_max_size\))",
+         R"(\{"finding": "fileTooLarge", "measured": )" + bytes +
+             R"(, "low": 0, "lowInclusive": true, "high": 10240, "highInclusive": true, "direction": "lower", )"
+             R"("key": "pic_max_size")"},
+        {Fixture("id_white_exif6.jpg").string(), "min_width=100\nmin_height=100",
+         R"(rejected, tip 4: not upright: height/width 0\.75, allowed 1 < height/width < 2)",
+         R"(\{"finding": "notUpright", "measured": 0\.75, "low": 1, "lowInclusive": false, "high": 2, )"},
+        {Fixture("id_white.jpg").string(), "min_width=400",
+         R"(rejected, tip 4: too narrow: width \d+ px, allowed width > 400 \(min_width\))",
+         R"(\{"finding": "tooNarrow", "measured": \d+, "low": 400, "lowInclusive": false, "direction": "raise", )"
+         R"("key": "min_width")"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {c.photo};
+        if (!c.settings.empty())
+            args.insert(args.begin(), {"--settings", Settings(c.settings)});
+        const RunResult text = Check(args);
+        EXPECT_TRUE(std::regex_match(text.out, std::regex(std::regex_replace(c.photo, std::regex(R"([.^$|()\[\]{}*+?\\])"),
+                                                                             R"(\$&)") +
+                                                         ": " + c.text + "\n")))
+            << text.out;
+        args.insert(args.begin(), "--json");
+        const RunResult json = Check(args);
+        EXPECT_TRUE(std::regex_search(json.out, std::regex("\"reasons\": \\[" + c.reason))) << json.out;
+    }
 }
 
 TEST_F(VelmoraCheck, JsonLinesStartEachPhotoFromFreshVerdict)
 {
     const std::string png = Photo("q\"uote.jpg", Encode(WhitePicture(300, 400), ".png"));
-    const Result run = Check({"--json", Fixture("id_white.jpg").string(), png});
+    const RunResult run = Check({"--json", Fixture("id_white.jpg").string(), png});
     EXPECT_EQ(run.status, 1);
-    const std::string first = run.out.substr(0, run.out.find('\n') + 1);
-    const std::string second = run.out.substr(first.size());
-    EXPECT_EQ(first.rfind("{\"file\": \"" + Fixture("id_white.jpg").string() +
-                              "\", \"accepted\": true, \"tip\": null, \"verdict\": {\"jpeg\": true, \"stamped\": "
-                              "false, \"sizeOk\": true, \"dimsOk\": true, \"backgroundOk\": true, \"faceOk\": "
-                              "true, \"positionOk\": true}, \"width\": 295, \"height\": 413, \"faces\": 1, "
-                              "\"face\": {",
-                          0),
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("{\"file\": \"" + Fixture("id_white.jpg").string() +
+                                 "\", \"accepted\": true, \"tip\": null, \"verdict\": {\"jpeg\": true, \"stamped\": "
+                                 "false, \"sizeOk\": true, \"dimsOk\": true, \"backgroundOk\": true, \"faceOk\": "
+                                 "true, \"positionOk\": true}, \"width\": 295, \"height\": 413, \"faces\": 1, "
+                                 "\"face\": {",
+                             0),
               0u)
-        << first;
-    EXPECT_NE(first.find("\"ratioY\": "), std::string::npos);
-    EXPECT_EQ(second, "{\"file\": \"" + (dir.path() / "q\\\"uote.jpg").string() +
-                          "\", \"accepted\": false, \"tip\": 1, \"verdict\": {\"jpeg\": false, \"stamped\": false, "
-                          "\"sizeOk\": false, \"dimsOk\": false, \"backgroundOk\": false, \"faceOk\": false, "
-                          "\"positionOk\": false}, \"width\": null, \"height\": null}\n");
+        << lines[0];
+    EXPECT_NE(lines[0].find("\"ratioY\": "), std::string::npos);
+    EXPECT_NE(lines[0].find("\"outcome\": \"accepted\", \"reason\": \"stretched 5.0 % taller when normalised\", "
+                            "\"normalised\": {\"width\": 295, "
+                            "\"height\": 413}, \"faceBoxes\": [{\"x\": "),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(lines[1], "{\"file\": \"" + (dir.path() / "q\\\"uote.jpg").string() +
+                            "\", \"accepted\": false, \"tip\": 1, \"verdict\": {\"jpeg\": false, \"stamped\": false, "
+                            "\"sizeOk\": false, \"dimsOk\": false, \"backgroundOk\": false, \"faceOk\": false, "
+                            "\"positionOk\": false}, \"width\": null, \"height\": null, \"reasons\": [{\"finding\": "
+                            "\"notJpeg\", \"measured\": 0, \"text\": \"not a JPEG file\"}], \"outcome\": \"tip 1\", "
+                            "\"reason\": \"not a JPEG file\", \"normalised\": null, \"faceBoxes\": []}");
 }
 
 TEST_F(VelmoraCheck, JsonTellsFirstFailingBackgroundPixel)
 {
     cv::Mat photo = cv::imread(Fixture("id_white.jpg").string(), cv::IMREAD_COLOR);
     photo(cv::Rect(0, 0, 40, 40)).setTo(cv::Scalar(0, 0, 0));
-    const Result run = Check({"--json", Photo("dark.jpg", Encode(photo, ".jpg"))});
+    const RunResult run = Check({"--json", Photo("dark.jpg", Encode(photo, ".jpg"))});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("\"tip\": 6"), std::string::npos);
     EXPECT_NE(run.out.find("\"backgroundFailure\": {\"row\": 0, \"column\": 0, \"h\": "), std::string::npos)
@@ -140,19 +206,21 @@ TEST_F(VelmoraCheck, JsonTellsFirstFailingBackgroundPixel)
 TEST_F(VelmoraCheck, SaveDirExportsAcceptedPhotosUnderTheirNames)
 {
     const auto out = dir.path() / "out";
-    std::filesystem::create_directory(out);
-    const Result run = Check({"--save-dir", out.string(), Fixture("id_white.jpg").string(), Fixture("no_face.jpg").string()});
+    fs::create_directory(out);
+    const RunResult run =
+        Check({"--save-dir", out.string(), Fixture("id_white.jpg").string(), Fixture("no_face.jpg").string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(HasCheckStamp(out / "id_white.jpg"));
-    EXPECT_FALSE(std::filesystem::exists(out / "no_face.jpg"));
-    EXPECT_NE(run.out.find("accepted (295 x 413), saved"), std::string::npos);
+    EXPECT_FALSE(fs::exists(out / "no_face.jpg"));
+    EXPECT_NE(run.out.find("accepted (295 x 413), stretched 5.0 % taller when normalised, saved"), std::string::npos)
+        << run.out;
 }
 
 TEST_F(VelmoraCheck, SaveDirNeverReplacesThePhotoItself)
 {
     const std::string original = ReadWholeFile(Fixture("id_white.jpg"));
     const std::string photo = Photo("-own.jpg", original);
-    const Result run = Check({"--save-dir", dir.path().string(), "--", photo});
+    const RunResult run = Check({"--save-dir", dir.path().string(), "--", photo});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("not saved: " + photo + " exists"), std::string::npos) << run.out;
     EXPECT_EQ(ReadWholeFile(photo), original);
@@ -161,24 +229,217 @@ TEST_F(VelmoraCheck, SaveDirNeverReplacesThePhotoItself)
 TEST_F(VelmoraCheck, SaveDirKeepsWhatIsThereAndTellsWhichWasNotSaved)
 {
     const auto out = dir.path() / "out";
-    std::filesystem::create_directories(out);
-    std::filesystem::create_directories(dir.path() / "a");
-    std::filesystem::create_directories(dir.path() / "b");
-    std::filesystem::copy_file(Fixture("id_white.jpg"), dir.path() / "a" / "photo.jpg");
-    std::filesystem::copy_file(Fixture("id_blue.jpg"), dir.path() / "b" / "photo.jpg");
+    fs::create_directories(out);
+    fs::create_directories(dir.path() / "a");
+    fs::create_directories(dir.path() / "b");
+    fs::copy_file(Fixture("id_white.jpg"), dir.path() / "a" / "photo.jpg");
+    fs::copy_file(Fixture("id_blue.jpg"), dir.path() / "b" / "photo.jpg");
     WriteFile(out / "older.jpg", "an earlier file");
-    std::filesystem::copy_file(Fixture("id_white.jpg"), dir.path() / "older.jpg");
+    fs::copy_file(Fixture("id_white.jpg"), dir.path() / "older.jpg");
 
-    const Result run = Check({"--settings", Settings("bgc=1"), "--save-dir", out.string(),
-                              (dir.path() / "a" / "photo.jpg").string(), (dir.path() / "b" / "photo.jpg").string(),
-                              (dir.path() / "older.jpg").string()});
-    EXPECT_EQ(run.status, 1) << run.out;
-    const std::string saved = ReadWholeFile(out / "photo.jpg");
-    EXPECT_EQ(saved.substr(saved.size() - kCheckStamp.size()), std::string(kCheckStamp.begin(), kCheckStamp.end()));
-    EXPECT_EQ(ReadWholeFile(out / "older.jpg"), "an earlier file");
-    EXPECT_NE(run.out.find("b/photo.jpg: accepted (295 x 413), not saved: " + (out / "photo.jpg").string() + " exists"),
-              std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("a/photo.jpg: accepted (295 x 413), saved"), std::string::npos) << run.out;
+    // With several jobs too: the first of two same-named photos in input order is the one saved.
+    for (const char* jobs : {"1", "2"}) {
+        fs::remove(out / "photo.jpg");
+        const RunResult run = Check({"--jobs", jobs, "--settings", Settings("bgc=1"), "--save-dir", out.string(),
+                                     (dir.path() / "a" / "photo.jpg").string(),
+                                     (dir.path() / "b" / "photo.jpg").string(), (dir.path() / "older.jpg").string()});
+        EXPECT_EQ(run.status, 1) << run.out;
+        const std::string saved = ReadWholeFile(out / "photo.jpg");
+        ASSERT_GE(saved.size(), kCheckStamp.size());
+        EXPECT_EQ(saved.substr(saved.size() - kCheckStamp.size()),
+                  std::string(kCheckStamp.begin(), kCheckStamp.end()));
+        EXPECT_EQ(ReadWholeFile(out / "older.jpg"), "an earlier file");
+        EXPECT_NE(run.out.find("b/photo.jpg: accepted (295 x 413), stretched 5.0 % taller when normalised, not "
+                               "saved: " + (out / "photo.jpg").string() + " exists"),
+                  std::string::npos)
+            << run.out;
+        EXPECT_NE(run.out.find("a/photo.jpg: accepted (295 x 413), stretched 5.0 % taller when normalised, saved"),
+                  std::string::npos)
+            << run.out;
+        // The saved one is the white photo from a/, as in input order.
+        EXPECT_EQ(cv::imdecode(std::vector<uchar>(saved.begin(), saved.end()), cv::IMREAD_COLOR).at<cv::Vec3b>(2, 2)[0] > 200,
+                  true);
+    }
+}
+
+TEST_F(VelmoraCheck, SeveralJobsPrintExactlyWhatOneJobPrints)
+{
+    // A mix of every outcome, repeated so that the workers overtake each other.
+    std::vector<std::string> photos;
+    const std::string png = Photo("png.jpg", Encode(WhitePicture(300, 400), ".png"));
+    for (int round = 0; round < 6; ++round) {
+        for (const char* name : {"id_white.jpg", "two_faces.jpg", "id_blue.jpg", "face_low.jpg", "no_face.jpg",
+                                 "face_large.jpg", "id_white_exif6.jpg"})
+            photos.push_back(Fixture(name).string());
+        photos.push_back(png);
+        photos.push_back((dir.path() / "missing.jpg").string());
+    }
+    for (const char* format : {"--quiet", "--json"}) {
+        std::vector<std::string> one = {format, "--jobs", "1"};
+        one.insert(one.end(), photos.begin(), photos.end());
+        const RunResult single = Check(one);
+        EXPECT_EQ(Lines(single.out).size(), photos.size());
+        for (const char* jobs : {"2", "3", "8"}) {
+            std::vector<std::string> many = {format, "--jobs", jobs};
+            many.insert(many.end(), photos.begin(), photos.end());
+            const RunResult parallel = Check(many);
+            EXPECT_EQ(parallel.status, single.status);
+            EXPECT_EQ(parallel.out, single.out) << format << " --jobs " << jobs;
+        }
+    }
+    for (const char* bad : {"0", "-1", "two", "2x", "100000"}) {
+        const RunResult run = Check({"--jobs", bad, photos.front()});
+        EXPECT_EQ(run.status, 2) << bad;
+    }
+}
+
+TEST_F(VelmoraCheck, AFaceCascadeThatCannotBeLoadedStopsTheRun)
+{
+    // The program beside its settings and tips, but no cascade.
+    const fs::path program = dir.path() / "program";
+    fs::create_directories(program);
+    fs::copy_file(VELMORA_CHECK, program / "velmora-check");
+    fs::copy_file(ProgramDir() / "setting.ini", program / "setting.ini");
+    fs::copy(ProgramDir() / "tips", program / "tips", fs::copy_options::recursive);
+    WriteFile(program / "haarcascade_frontalface_alt2.xml", "<opencv_storage>not a cascade");
+    std::string command = ShellQuote((program / "velmora-check").string());
+    command += ' ';
+    command += ShellQuote(Fixture("no_face.jpg").string());
+    const RunResult run = RunCommand(command, dir.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_NE(run.err.find("face cascade missing or unreadable"), std::string::npos) << run.err;
+}
+
+TEST_F(VelmoraCheck, FolderArgumentsAreWalkedAndWhatCannotBeReadIsReported)
+{
+    Copy("id_white.jpg", "batch/b/ID.JPG");
+    Copy("no_face.jpg", "batch/a.jpeg");
+    Photo("batch/notes.txt", "not a photo");
+    fs::create_directory_symlink("..", dir.path() / "batch" / "b" / "up");  // a loop that must not hang
+    fs::create_symlink(dir.path() / "gone.jpg", dir.path() / "batch" / "dangling.jpg");
+    const RunResult run = Check({(dir.path() / "batch").string()});
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines[0], (dir.path() / "batch" / "a.jpeg").string() + ": rejected, tip 7: no face found");
+    EXPECT_EQ(lines[1], (dir.path() / "batch" / "b" / "ID.JPG").string() +
+                            ": accepted (295 x 413), stretched 5.0 % taller when normalised");
+    EXPECT_NE(run.err.find("dangling.jpg: cannot read: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("up: leads back to a folder being walked; not followed"), std::string::npos) << run.err;
+}
+
+TEST_F(VelmoraCheck, FilesFromStandardInputSeparatedByNul)
+{
+    // Names with a new line or a blank in them survive only NUL separation, as find -print0 gives.
+    const std::string odd = Copy("id_white.jpg", "in/new\nline.jpg");
+    const std::string blank = Copy("no_face.jpg", "in/with blank.jfif");
+    Photo("in/skip.txt", "x");
+    const std::string find = "cd " + ShellQuote(dir.path().string()) +
+                             " && find in -type f -name '*.j*' -print0 | LC_ALL=C sort -z |";
+    const RunResult run = RunCommand(find + CheckCommand({"--files-from", "-", "-0"}), dir.path(), "");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "in/new\nline.jpg: accepted (295 x 413), stretched 5.0 % taller when normalised\n"
+                       "in/with blank.jfif: rejected, tip 7: no face found\n");
+
+    // One a line from a file; folders listed there are walked like folder arguments.
+    WriteFile(dir.path() / "list.txt", blank + "\n\n" + (dir.path() / "in").string() + "\n");
+    const RunResult listed = Check({"--files-from", (dir.path() / "list.txt").string()});
+    EXPECT_EQ(listed.out, blank + ": rejected, tip 7: no face found\n" + odd +
+                              ": accepted (295 x 413), stretched 5.0 % taller when normalised\n" + blank +
+                              ": rejected, tip 7: no face found\n");
+
+    const RunResult missing = Check({"--files-from", (dir.path() / "none.txt").string()});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("cannot read the list of photos"), std::string::npos);
+}
+
+TEST_F(VelmoraCheck, SummaryOnStandardErrorAndProgressOnlyOnATerminal)
+{
+    const std::string white = Fixture("id_white.jpg").string();
+    const std::string noFace = Fixture("no_face.jpg").string();
+    const RunResult run = Check({white, noFace, white});
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("^3 photos in [0-9.]+s \\([0-9.]+ photos/s\\)\n"
+                                                      "       2  accepted\n"
+                                                      "       1  tip 7\n"
+                                                      "       0  errors\n$")))
+        << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos);  // not a terminal: no progress line
+
+    const RunResult quiet = Check({"--quiet", white, noFace});
+    EXPECT_EQ(quiet.err, "");
+
+    // On a terminal (a pseudo-terminal from script(1)) the progress line shows and is cleared.
+    const RunResult terminal = RunCommand(
+        "script -qec " + ShellQuote(CheckCommand({white, noFace}) + " >/dev/null") + " /dev/null", dir.path());
+    if (terminal.status == 127)
+        GTEST_SKIP() << "script(1) is not available";
+    EXPECT_NE(terminal.out.find("\r2/2 photos"), std::string::npos) << terminal.out;
+    EXPECT_NE(terminal.out.find("\r\x1b[K2 photos in "), std::string::npos) << terminal.out;
+}
+
+// The cards of a report, as (outcome, file) in page order.
+std::vector<std::string> CardsOf(const fs::path& page)
+{
+    const std::string html = ReadWholeFile(page);
+    std::vector<std::string> cards;
+    const std::regex card(R"re(data-outcome="([a-z0-9-]+)">[\s\S]*?<span class="name" title="([^"]*)")re");
+    for (std::sregex_iterator it(html.begin(), html.end(), card), end; it != end; ++it)
+        cards.push_back((*it)[1].str() + " " + (*it)[2].str());
+    return cards;
+}
+
+TEST_F(VelmoraCheck, ReportFromMergesShards)
+{
+    const std::vector<std::string> first = {Fixture("id_white.jpg").string(), Fixture("two_faces.jpg").string()};
+    const std::vector<std::string> second = {Fixture("id_blue.jpg").string(), Fixture("face_low.jpg").string(),
+                                             Fixture("no_face.jpg").string()};
+    const auto shard = [&](const std::vector<std::string>& photos, const std::string& name) {
+        std::vector<std::string> args = {"--json", "--quiet"};
+        args.insert(args.end(), photos.begin(), photos.end());
+        const RunResult run = Check(args);
+        WriteFile(dir.path() / name, run.out);
+        return (dir.path() / name).string();
+    };
+    const std::string a = shard(first, "a.jsonl");
+    const std::string b = shard(second, "b.jsonl");
+
+    std::vector<std::string> all = {"--quiet", "--report", (dir.path() / "direct.html").string()};
+    all.insert(all.end(), first.begin(), first.end());
+    all.insert(all.end(), second.begin(), second.end());
+    EXPECT_EQ(Check(all).status, 1);
+
+    const RunResult merged = Check({"--report-from", a, "--report-from", b, "--report", (dir.path() / "merged.html").string()});
+    EXPECT_EQ(merged.status, 1) << merged.err;
+    EXPECT_TRUE(merged.out.empty());
+    EXPECT_NE(merged.err.find("5 photos"), std::string::npos) << merged.err;
+    const std::vector<std::string> cards = CardsOf(dir.path() / "merged.html");
+    EXPECT_EQ(cards, CardsOf(dir.path() / "direct.html"));
+    ASSERT_EQ(cards.size(), 5u);
+    EXPECT_EQ(cards.front(), "accepted " + first.front());
+    // Thumbnails are made again from the listed files wherever the check reached the normalised photo.
+    const std::string page = ReadWholeFile(dir.path() / "merged.html");
+    std::size_t thumbnails = 0;
+    for (std::size_t at = page.find("base64,/9j/"); at != std::string::npos; at = page.find("base64,/9j/", at + 1))
+        ++thumbnails;
+    EXPECT_EQ(thumbnails, 5u);
+
+    // The same from one concatenated file on standard input, with a line cut short by a killed shard.
+    WriteFile(dir.path() / "all.jsonl", ReadWholeFile(a) + ReadWholeFile(b) + "{\"file\": \"cut");
+    const RunResult piped = Check({"--report-from", "-", "--report", (dir.path() / "piped.html").string()},
+                                  InputFrom(dir.path() / "all.jsonl"));
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_NE(piped.err.find("-: line 6 is not a result line; left out"), std::string::npos) << piped.err;
+    EXPECT_EQ(CardsOf(dir.path() / "piped.html"), cards);
+}
+
+TEST_F(VelmoraCheck, AReportThatCannotBeWrittenStopsTheRunBeforeAnyCheck)
+{
+    const RunResult run =
+        Check({"--report", (dir.path() / "no folder" / "r.html").string(), Fixture("id_white.jpg").string()});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("cannot write the report"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+#include "velmora_check/english.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace velmora_check {
+namespace {
+
+using velmora::CheckError;
+using velmora::CheckOutcome;
+using velmora::DecodeFailure;
+using velmora::Direction;
+using velmora::ExportError;
+using velmora::ExportResult;
+using velmora::Finding;
+using velmora::Reason;
+
+Reason Bounded(Finding finding, double measured, std::optional<double> low, std::optional<double> high,
+               bool inclusive = false, std::string_view key = {})
+{
+    Reason reason;
+    reason.finding = finding;
+    reason.measured = measured;
+    reason.low = low;
+    reason.high = high;
+    reason.lowInclusive = reason.highInclusive = inclusive;
+    reason.direction = Direction::Raise;
+    reason.key = key;
+    return reason;
+}
+
+TEST(English, EveryFindingInWordsWithItsFigures)
+{
+    CheckOutcome outcome;
+    outcome.decodeFailure = DecodeFailure::Truncated;
+    outcome.backgroundFailure = velmora::BackgroundPixel{12, 290, velmora::Strip::Right, 170, 0.5f, 0.25f};
+    struct Case {
+        Reason reason;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {Bounded(Finding::Accepted, 0, {}, {}), "accepted"},
+        {Bounded(Finding::AcceptedStamped, 0, {}, {}), "carries the check stamp: shown as stored, not checked again"},
+        {Bounded(Finding::AcceptedNormalised, 0, {}, {}), "normalised only, not checked (cast=1)"},
+        {Bounded(Finding::StretchedOnSave, 1.12, 0.95, 1.05, true), "stretched 12.0 % taller when normalised"},
+        {Bounded(Finding::StretchedOnSave, 0.9, 0.95, 1.05, true), "stretched 10.0 % wider when normalised"},
+        {Bounded(Finding::NotJpeg, 0, {}, {}), "not a JPEG file"},
+        {Bounded(Finding::FileTooSmall, 1000, 20480, 51200, true, "pic_min_size"),
+         "file too small: bytes 1000, allowed 20480 <= bytes <= 51200 (pic_min_size)"},
+        {Bounded(Finding::FileTooLarge, 123456789, 0, {}, true, "pic_max_size"),
+         "file too large: bytes 123456789, allowed bytes >= 0 (pic_max_size)"},
+        {Bounded(Finding::Undecodable, 0, {}, {}), "cannot be decoded: the picture data ends before its end marker"},
+        {Bounded(Finding::TooNarrow, 80, 100, {}, false, "min_width"),
+         "too narrow: width 80 px, allowed width > 100 (min_width)"},
+        {Bounded(Finding::TooShort, 99, 100, {}, false, "min_height"),
+         "too short: height 99 px, allowed height > 100 (min_height)"},
+        {Bounded(Finding::NotUpright, 0.75, 1, 2), "not upright: height/width 0.75, allowed 1 < height/width < 2"},
+        {Bounded(Finding::TooElongated, 2.5, 1, 2), "too elongated: height/width 2.5, allowed 1 < height/width < 2"},
+        {Bounded(Finding::BackgroundNotPlain, 0, {}, {}),
+         "background not plain at row 12, column 290 (right strip): hue 170, saturation 0.500, value 0.250"},
+        {Bounded(Finding::NoFace, 0, {}, {}), "no face found"},
+        {Bounded(Finding::SeveralFaces, 3, {}, {}), "3 faces found, 1 allowed"},
+        {Bounded(Finding::FaceTooLow, 0.2457627, 0.3, 0.5, false, "ratio_y_min"),
+         "face too low: ratio_y 0.2458, allowed 0.3 < ratio_y < 0.5 (ratio_y_min)"},
+        {Bounded(Finding::FaceTooHigh, 0.5, 0.3, 0.5, false, "ratio_y_max"),
+         "face too high: ratio_y 0.5, allowed 0.3 < ratio_y < 0.5 (ratio_y_max)"},
+        {Bounded(Finding::FaceTooLarge, 0.41, 0.5, 0.7, false, "ratio_x_min"),
+         "face too large: ratio_x 0.41, allowed 0.5 < ratio_x < 0.7 (ratio_x_min)"},
+        {Bounded(Finding::FaceTooSmall, 0.75, 0.5, 0.7, false, "ratio_x_max"),
+         "face too small: ratio_x 0.75, allowed 0.5 < ratio_x < 0.7 (ratio_x_max)"},
+    };
+    std::set<Finding> covered;
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReasonText(c.reason, outcome), c.text);
+        EXPECT_NE(FindingName(c.reason.finding), "unknown");
+        covered.insert(c.reason.finding);
+    }
+    EXPECT_EQ(covered.size(), static_cast<std::size_t>(Finding::FaceTooSmall) + 1);  // every finding has words
+}
+
+TEST(English, ReasonsJoinedWithoutThePlainAcceptance)
+{
+    CheckOutcome outcome;
+    outcome.reasons = {Bounded(Finding::FaceTooLow, 0.25, 0.3, 0.5, false, "ratio_y_min"),
+                       Bounded(Finding::FaceTooSmall, 0.75, 0.5, 0.7, false, "ratio_x_max")};
+    EXPECT_EQ(ReasonsText(outcome), "face too low: ratio_y 0.25, allowed 0.3 < ratio_y < 0.5 (ratio_y_min); "
+                                    "face too small: ratio_x 0.75, allowed 0.5 < ratio_x < 0.7 (ratio_x_max)");
+    outcome.reasons = {Bounded(Finding::Accepted, 0, {}, {})};
+    EXPECT_EQ(ReasonsText(outcome), "");
+}
+
+TEST(English, EveryDecodeFailureAndErrorInWords)
+{
+    for (const DecodeFailure failure :
+         {DecodeFailure::TooManyBytes, DecodeFailure::Truncated, DecodeFailure::TooManyPixels,
+          DecodeFailure::TooManyScans, DecodeFailure::TooMuchMemory, DecodeFailure::Damaged, DecodeFailure::Unsupported})
+        EXPECT_FALSE(DecodeFailureText(failure).empty());
+    EXPECT_EQ(CheckErrorText(CheckError::FileUnreadable), "cannot read the file");
+    EXPECT_EQ(CheckErrorText(CheckError::DetectorUnavailable), "face detector unavailable");
+
+    struct Case {
+        ExportError error;
+        const char* extension;
+        std::errc system;  // std::errc{} for none
+        const char* text;
+    };
+    const Case cases[] = {
+        {ExportError::NothingToSave, "", std::errc{}, "nothing to save"},
+        {ExportError::UnsupportedExtension, ".gif", std::errc{}, "no encoder for the extension \".gif\""},
+        {ExportError::CannotWrite, ".jpg", std::errc::no_space_on_device,
+         "cannot write in the folder: No space left on device"},
+        {ExportError::TargetExists, ".jpg", std::errc{}, "out/a.jpg exists"},
+        {ExportError::CannotReplace, ".jpg", std::errc::permission_denied,
+         "cannot move the file into place: Permission denied"},
+    };
+    for (const Case& c : cases) {
+        ExportResult result;
+        result.error = c.error;
+        result.extension = c.extension;
+        if (c.system != std::errc{})
+            result.system = std::make_error_code(c.system);
+        EXPECT_EQ(ExportErrorText(result, "out/a.jpg"), c.text);
+    }
+}
+
+TEST(English, TextLinePerOutcome)
+{
+    PhotoRecord accepted{"a.jpg", Outcome::Accepted(), "", {}, std::nullopt, PictureSize{295, 413}, {}};
+    EXPECT_EQ(TextLine(accepted, ""), "a.jpg: accepted (295 x 413)");
+    accepted.reason = "stretched 12.0 % taller when normalised";
+    EXPECT_EQ(TextLine(accepted, ", saved"), "a.jpg: accepted (295 x 413), stretched 12.0 % taller when normalised, saved");
+    const PhotoRecord rejected{"b.jpg", Outcome::Tip(7), "no face found", {}, std::nullopt, std::nullopt, {}};
+    EXPECT_EQ(TextLine(rejected, ""), "b.jpg: rejected, tip 7: no face found");
+    const PhotoRecord error{"c.jpg", Outcome::Error("cannot read the file"), "", {}, std::nullopt, std::nullopt, {}};
+    EXPECT_EQ(TextLine(error, ""), "c.jpg: error: cannot read the file");
+}
+
+}  // namespace
+}  // namespace velmora_check

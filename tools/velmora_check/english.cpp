@@ -1,0 +1,228 @@
+#include "english.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "utf8.h"
+
+namespace velmora_check {
+
+using velmora::CheckError;
+using velmora::DecodeFailure;
+using velmora::ExportError;
+using velmora::Finding;
+using velmora::Reason;
+using velmora::TipImage;
+
+const char* TipReason(TipImage tip)
+{
+    switch (tip) {
+    case TipImage::NotJpeg: return "not a JPEG file";
+    case TipImage::FileSizeOutsideWindow: return "file length outside the allowed KiB window";
+    case TipImage::BadDimensions: return "pixel size or aspect not acceptable, or the photo cannot be decoded";
+    case TipImage::BackgroundNotPlain: return "background along the top corners is not plain";
+    case TipImage::NoSingleFace: return "not exactly one frontal face";
+    case TipImage::FaceBadlyPlaced: return "face too large, too small, too high or too low";
+    }
+    return "rejected";
+}
+
+std::string_view FindingName(Finding finding)
+{
+    switch (finding) {
+    case Finding::Accepted: return "accepted";
+    case Finding::AcceptedStamped: return "acceptedStamped";
+    case Finding::AcceptedNormalised: return "acceptedNormalised";
+    case Finding::StretchedOnSave: return "stretchedOnSave";
+    case Finding::NotJpeg: return "notJpeg";
+    case Finding::FileTooSmall: return "fileTooSmall";
+    case Finding::FileTooLarge: return "fileTooLarge";
+    case Finding::Undecodable: return "undecodable";
+    case Finding::TooNarrow: return "tooNarrow";
+    case Finding::TooShort: return "tooShort";
+    case Finding::NotUpright: return "notUpright";
+    case Finding::TooElongated: return "tooElongated";
+    case Finding::BackgroundNotPlain: return "backgroundNotPlain";
+    case Finding::NoFace: return "noFace";
+    case Finding::SeveralFaces: return "severalFaces";
+    case Finding::FaceTooLow: return "faceTooLow";
+    case Finding::FaceTooHigh: return "faceTooHigh";
+    case Finding::FaceTooLarge: return "faceTooLarge";
+    case Finding::FaceTooSmall: return "faceTooSmall";
+    }
+    return "unknown";
+}
+
+namespace {
+
+// Whole numbers as such (file lengths, pixels); ratios to four significant digits.
+std::string Figure(double value)
+{
+    char text[32];
+    if (value == std::floor(value) && std::abs(value) < 1e15)
+        std::snprintf(text, sizeof text, "%.0f", value);
+    else
+        std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+// "HEADLINE: QUANTITY FIGURE UNIT, allowed LOW < QUANTITY < HIGH (KEY)" from the reason's figures;
+// a range bounded on one side only reads "QUANTITY > LOW" or "QUANTITY < HIGH".
+std::string Measured(std::string_view headline, std::string_view quantity, std::string_view unit, const Reason& reason)
+{
+    std::string text(headline);
+    text += ": ";
+    text += quantity;
+    text += ' ';
+    text += Figure(reason.measured);
+    text += unit;
+    if (reason.low && reason.high) {
+        text += ", allowed " + Figure(*reason.low) + (reason.lowInclusive ? " <= " : " < ");
+        text += quantity;
+        text += (reason.highInclusive ? " <= " : " < ") + Figure(*reason.high);
+    } else if (reason.low) {
+        text += ", allowed ";
+        text += quantity;
+        text += (reason.lowInclusive ? " >= " : " > ") + Figure(*reason.low);
+    } else if (reason.high) {
+        text += ", allowed ";
+        text += quantity;
+        text += (reason.highInclusive ? " <= " : " < ") + Figure(*reason.high);
+    }
+    if (!reason.key.empty()) {
+        text += " (";
+        text += reason.key;
+        text += ')';
+    }
+    return text;
+}
+
+std::string BackgroundText(const velmora::CheckOutcome& outcome)
+{
+    std::string text = "background not plain";
+    if (const auto& p = outcome.backgroundFailure) {
+        char figures[160];
+        std::snprintf(figures, sizeof figures, " at row %d, column %d (%s strip): hue %d, saturation %.3f, value %.3f",
+                      p->row, p->column, p->strip == velmora::Strip::Left ? "left" : "right", p->h,
+                      static_cast<double>(p->s), static_cast<double>(p->v));
+        text += figures;
+    } else {
+        text += ": no strip pixel could be examined (jc_a, jc_b)";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string_view DecodeFailureText(DecodeFailure failure)
+{
+    switch (failure) {
+    case DecodeFailure::None: return "";
+    case DecodeFailure::TooManyBytes: return "the file is larger than any photo is read";
+    case DecodeFailure::Truncated: return "the picture data ends before its end marker";
+    case DecodeFailure::TooManyPixels: return "the picture declares more pixels than a photo may have";
+    case DecodeFailure::TooManyScans: return "more progressive scans than any real photo has";
+    case DecodeFailure::TooMuchMemory: return "decoding would need more memory than a photo may take";
+    case DecodeFailure::Damaged: return "the picture data is damaged";
+    case DecodeFailure::Unsupported: return "a picture the decoder cannot read";
+    }
+    return "cannot be decoded";
+}
+
+std::string ReasonText(const Reason& reason, const velmora::CheckOutcome& outcome)
+{
+    switch (reason.finding) {
+    case Finding::Accepted: return "accepted";
+    case Finding::AcceptedStamped: return "carries the check stamp: shown as stored, not checked again";
+    case Finding::AcceptedNormalised: return "normalised only, not checked (cast=1)";
+    case Finding::StretchedOnSave: {
+        const double percent = std::abs(reason.measured - 1.0) * 100.0;
+        char text[96];
+        std::snprintf(text, sizeof text, "stretched %.1f %% %s when normalised", percent,
+                      reason.measured > 1.0 ? "taller" : "wider");
+        return text;
+    }
+    case Finding::NotJpeg: return "not a JPEG file";
+    case Finding::FileTooSmall: return Measured("file too small", "bytes", "", reason);
+    case Finding::FileTooLarge: return Measured("file too large", "bytes", "", reason);
+    case Finding::Undecodable: {
+        const std::string_view why = DecodeFailureText(outcome.decodeFailure);
+        return why.empty() ? std::string("cannot be decoded") : "cannot be decoded: " + std::string(why);
+    }
+    case Finding::TooNarrow: return Measured("too narrow", "width", " px", reason);
+    case Finding::TooShort: return Measured("too short", "height", " px", reason);
+    case Finding::NotUpright: return Measured("not upright", "height/width", "", reason);
+    case Finding::TooElongated: return Measured("too elongated", "height/width", "", reason);
+    case Finding::BackgroundNotPlain: return BackgroundText(outcome);
+    case Finding::NoFace: return "no face found";
+    case Finding::SeveralFaces: return Figure(reason.measured) + " faces found, 1 allowed";
+    case Finding::FaceTooLow: return Measured("face too low", "ratio_y", "", reason);
+    case Finding::FaceTooHigh: return Measured("face too high", "ratio_y", "", reason);
+    case Finding::FaceTooLarge: return Measured("face too large", "ratio_x", "", reason);
+    case Finding::FaceTooSmall: return Measured("face too small", "ratio_x", "", reason);
+    }
+    return "unknown finding";
+}
+
+std::string ReasonsText(const velmora::CheckOutcome& outcome)
+{
+    std::string text;
+    for (const Reason& reason : outcome.reasons) {
+        // The plain acceptance says nothing the verdict does not.
+        if (reason.finding == Finding::Accepted)
+            continue;
+        if (!text.empty())
+            text += "; ";
+        text += ReasonText(reason, outcome);
+    }
+    return text;
+}
+
+std::string_view CheckErrorText(CheckError error)
+{
+    switch (error) {
+    case CheckError::None: return "";
+    case CheckError::FileUnreadable: return "cannot read the file";
+    case CheckError::DetectorUnavailable: return "face detector unavailable";
+    }
+    return "cannot check";
+}
+
+std::string ExportErrorText(const velmora::ExportResult& result, const std::filesystem::path& target)
+{
+    const std::string system = result.system ? ": " + result.system.message() : "";
+    switch (result.error) {
+    case ExportError::None: return "";
+    case ExportError::NothingToSave: return "nothing to save";
+    case ExportError::UnsupportedExtension: return "no encoder for the extension \"" + result.extension + "\"";
+    case ExportError::CannotWrite: return "cannot write in the folder" + system;
+    case ExportError::TargetExists: return PathText(target) + " exists";
+    case ExportError::CannotReplace: return "cannot move the file into place" + system;
+    }
+    return "not saved";
+}
+
+std::string TextLine(const PhotoRecord& record, const std::string& saveNote)
+{
+    std::string line = record.file + ": ";
+    switch (record.outcome.kind) {
+    case Outcome::Kind::Accepted: {
+        const PictureSize size = record.normalisedSize.value_or(PictureSize{});
+        line += "accepted (" + std::to_string(size.width) + " x " + std::to_string(size.height) + ")";
+        if (!record.reason.empty())
+            line += ", " + record.reason;
+        break;
+    }
+    case Outcome::Kind::Tip:
+        line += "rejected, tip " + std::to_string(record.outcome.tip) + ": " + record.reason;
+        break;
+    case Outcome::Kind::Error:
+        line += record.outcome.Label();
+        if (!record.reason.empty())
+            line += ": " + record.reason;
+        break;
+    }
+    return line + saveNote;
+}
+
+}  // namespace velmora_check

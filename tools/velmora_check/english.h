@@ -1,0 +1,37 @@
+// The batch checker's words: the engine hands over kinds and figures, this says them in English.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "photo_record.h"
+#include "velmora/export.h"
+#include "velmora/photo_checker.h"
+
+namespace velmora_check {
+
+// What a tip picture tells, in general.
+const char* TipReason(velmora::TipImage tip);
+
+// The finding's name in JSON lines, e.g. "faceTooLow".
+std::string_view FindingName(velmora::Finding finding);
+
+// One reason with its figures: what was measured against what the settings allow, e.g.
+// "face too low: ratio_y 0.62, allowed 0.65 < ratio_y < 0.8 (ratio_y_min)". The background
+// failure, when the reason is about it, comes from the outcome.
+std::string ReasonText(const velmora::Reason& reason, const velmora::CheckOutcome& outcome);
+
+// Every reason of the outcome, joined with "; ".
+std::string ReasonsText(const velmora::CheckOutcome& outcome);
+
+std::string_view DecodeFailureText(velmora::DecodeFailure failure);
+std::string_view CheckErrorText(velmora::CheckError error);
+std::string ExportErrorText(const velmora::ExportResult& result, const std::filesystem::path& target);
+
+// "PHOTO: accepted (295 x 413)", "PHOTO: rejected, tip 7: REASON" or "PHOTO: error: KIND",
+// the reason line added after an acceptance that has notes, then the save note (", saved" or
+// ", not saved: WHY") when there is one.
+std::string TextLine(const PhotoRecord& record, const std::string& saveNote);
+
+}  // namespace velmora_check

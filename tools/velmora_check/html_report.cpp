@@ -71,9 +71,9 @@ h1 { font-size: 18px; margin: 0 0 8px; }
 #shown { color: #666; margin-left: 8px; }
 main { display: grid; grid-template-columns: repeat(auto-fill, minmax(260px, 1fr)); gap: 10px; padding: 12px 16px; }
 .card { display: flex; gap: 8px; margin: 0; background: #fff; border-radius: 6px; padding: 6px; border-left: 5px solid var(--c);
-        content-visibility: auto; contain-intrinsic-size: auto 132px; }
+        content-visibility: auto; contain-intrinsic-size: auto 112px; }
 [hidden] { display: none !important; }
-.photo { position: relative; flex: none; height: 120px; background: #eee; }
+.photo { position: relative; flex: none; height: 100px; background: #eee; }
 .photo img { display: block; height: 100%; width: 100%; }
 .photo .none { display: flex; height: 100%; align-items: center; justify-content: center; color: #999; font-size: 12px; text-align: center; }
 .face { position: absolute; border: 2px solid #0a84ff; box-sizing: border-box; }
@@ -137,7 +137,8 @@ std::string CardHtml(const PhotoRecord& record)
     std::string html = "<figure class=\"card " + token + "\" data-outcome=\"" + token + "\">";
     const PictureSize size = record.normalisedSize.value_or(PictureSize{3, 4});
     // The box keeps the normalised photo's aspect, so that marks in its pixels land in place.
-    const int width = (size.width * 120 + size.height / 2) / std::max(size.height, 1);
+    constexpr int kShownHeight = 100;  // as .photo in the style sheet, and the thumbnails' height
+    const int width = (size.width * kShownHeight + size.height / 2) / std::max(size.height, 1);
     html += "<div class=\"photo\" style=\"width:" + std::to_string(std::max(width, 1)) + "px\">";
     if (!record.thumbnail.empty())
         html += "<img loading=\"lazy\" decoding=\"async\" alt=\"\" src=\"data:image/jpeg;base64," +

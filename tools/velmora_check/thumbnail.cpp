@@ -10,7 +10,7 @@ namespace velmora_check {
 
 namespace {
 
-constexpr int kThumbnailQuality = 70;
+constexpr int kThumbnailQuality = 60;
 
 cv::Size ThumbnailSize(PictureSize shownAs)
 {

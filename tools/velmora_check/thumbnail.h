@@ -14,7 +14,7 @@
 namespace velmora_check {
 
 // Thumbnails are this tall; the width follows the aspect of the picture they stand for.
-inline constexpr int kThumbnailHeight = 120;
+inline constexpr int kThumbnailHeight = 100;
 
 // The picture (8-bit, three channels, BGR) scaled to a thumbnail of a picture of `shownAs`
 // (the normalised photo it was or would be scaled to) and encoded as JPEG; empty when there

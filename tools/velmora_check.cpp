@@ -18,6 +18,8 @@
 #include <unistd.h>
 #endif
 
+#include <opencv2/core/utility.hpp>
+
 #include "velmora/export.h"
 #include "velmora/photo_checker.h"
 #include "velmora/program_dir.h"
@@ -146,22 +148,24 @@ bool IsTerminal(std::FILE* stream)
 #endif
 }
 
-// Opens a list or results file, "-" being standard input.
+// A list or results file to read, "-" being standard input; no stream for a folder or a file
+// that cannot be opened.
 class InputFile {
 public:
-    explicit InputFile(const fs::path& path)
+    explicit InputFile(const fs::path& path) : standardInput_(path == "-")
     {
-        if (path != "-")
+        if (!standardInput_ && !fs::is_directory(path))
             file_.open(path, std::ios::binary);
     }
-    std::istream* Stream(const fs::path& path)
+    std::istream* Stream()
     {
-        if (path == "-")
+        if (standardInput_)
             return &std::cin;
         return file_.is_open() ? &file_ : nullptr;
     }
 
 private:
+    bool standardInput_;
     std::ifstream file_;
 };
 
@@ -172,8 +176,8 @@ bool CollectInputs(const Options& options, Inputs& inputs)
         AddInput(input, inputs);
     for (const fs::path& list : options.filesFrom) {
         InputFile file(list);
-        std::istream* in = file.Stream(list);
-        if (!in || (list != "-" && fs::is_directory(list))) {
+        std::istream* in = file.Stream();
+        if (!in) {
             Complain(list, "cannot read the list of photos");
             return false;
         }
@@ -231,11 +235,11 @@ int MakeReportFromResults(const Options& options)
         return kBadUsage;
     }
     int status = kAllAccepted;
-    std::vector<std::string> lines;
+    std::vector<PhotoRecord> records;
     for (const fs::path& results : options.reportFrom) {
         InputFile file(results);
-        std::istream* in = file.Stream(results);
-        if (!in || (results != "-" && fs::is_directory(results))) {
+        std::istream* in = file.Stream();
+        if (!in) {
             Complain(results, "cannot read the results");
             return kBadUsage;
         }
@@ -243,8 +247,8 @@ int MakeReportFromResults(const Options& options)
         for (std::size_t number = 1; std::getline(*in, line); ++number) {
             if (line.find_first_not_of(" \t\r") == std::string::npos)
                 continue;
-            if (RecordFromJsonLine(line)) {
-                lines.push_back(std::move(line));
+            if (std::optional<PhotoRecord> record = RecordFromJsonLine(line)) {
+                records.push_back(std::move(*record));
             } else {
                 Complain(results, "line " + std::to_string(number) + " is not a result line; left out");
                 status = kSomeRejected;
@@ -258,11 +262,11 @@ int MakeReportFromResults(const Options& options)
     for (unsigned k = 0; k < JobsOf(options); ++k)
         workers.emplace_back(programDir);
     OutcomeCounts counts;
-    ProgressLine progress(stderr, !options.quiet && IsTerminal(stderr), lines.size());
+    ProgressLine progress(stderr, !options.quiet && IsTerminal(stderr), records.size());
     RunInInputOrder(
-        workers, lines.size(), 4 * workers.size(),
-        [&lines](ThumbnailMaker& thumbnails, std::size_t i) {
-            PhotoRecord record = *RecordFromJsonLine(lines[i]);
+        workers, records.size(), 4 * workers.size(),
+        [&records](ThumbnailMaker& thumbnails, std::size_t i) {
+            PhotoRecord record = std::move(records[i]);
             if (record.normalisedSize) {
                 const std::u8string file(record.file.begin(), record.file.end());
                 record.thumbnail = thumbnails.OfFile(fs::path(file), *record.normalisedSize);
@@ -289,6 +293,9 @@ int main(int argc, char** argv)
         std::cerr << kUsage;
         return kBadUsage;
     }
+    // Photos are spread over threads here (--jobs); OpenCV's own threads inside one photo's
+    // resize and detection would only contend with them.
+    cv::setNumThreads(1);
     if (!options->reportFrom.empty())
         return MakeReportFromResults(*options);
 

@@ -1,6 +1,7 @@
 // velmora-check: the desktop program's checks for many photos at once, for people who vet
 // photos in bulk or tune setting.ini.
 #include <charconv>
+#include <exception>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -213,10 +214,16 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Ends a run: the summary on standard error and the report written out.
+// Ends a run: the summary on standard error and the report written out. Results that could not
+// all be written (a full disk behind standard output) fail the run rather than pass for done.
 int Finish(const Options& options, const OutcomeCounts& counts, std::optional<HtmlReport>& report,
            std::chrono::steady_clock::time_point start, int status)
 {
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "velmora-check: cannot write the results to standard output\n";
+        status = kBadUsage;
+    }
     if (!options.quiet)
         std::cerr << SummaryText(counts, SecondsSince(start));
     if (report && !report->Finish()) {
@@ -284,9 +291,7 @@ int MakeReportFromResults(const Options& options)
     return Finish(options, counts, report, start, status);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     const std::optional<Options> options = ParseArguments(argc, argv);
     if (!options) {
@@ -382,4 +387,19 @@ int main(int argc, char** argv)
         });
     progress.Clear();
     return Finish(*options, counts, report, start, status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Nothing is expected to throw; if something does (memory exhausted), say so and fail
+    // rather than abort without a word.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << "velmora-check: stopped: " << error.what() << '\n';
+        return kBadUsage;
+    }
 }

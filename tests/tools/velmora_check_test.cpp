@@ -433,6 +433,14 @@ TEST_F(VelmoraCheck, ReportFromMergesShards)
     EXPECT_EQ(CardsOf(dir.path() / "piped.html"), cards);
 }
 
+TEST_F(VelmoraCheck, ResultsThatCannotBeWrittenFailTheRun)
+{
+    // Standard output on a full disk: the results are lost, and the run must not pass for done.
+    const RunResult run = RunCommand("{ " + CheckCommand({Fixture("id_white.jpg").string()}) + " >/dev/full; }", dir.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("cannot write the results to standard output"), std::string::npos) << run.err;
+}
+
 TEST_F(VelmoraCheck, AReportThatCannotBeWrittenStopsTheRunBeforeAnyCheck)
 {
     const RunResult run =

@@ -25,12 +25,17 @@ std::string ThumbnailJpeg(const cv::Mat& picture, PictureSize shownAs)
 {
     if (picture.empty() || picture.type() != CV_8UC3 || shownAs.width <= 0 || shownAs.height <= 0)
         return {};
-    cv::Mat small;
-    cv::resize(picture, small, ThumbnailSize(shownAs), 0, 0, cv::INTER_AREA);
-    std::vector<uchar> bytes;
-    if (!cv::imencode(".jpg", small, bytes, {cv::IMWRITE_JPEG_QUALITY, kThumbnailQuality}))
+    // A thumbnail is a courtesy: a picture the library will not scale or encode goes without.
+    try {
+        cv::Mat small;
+        cv::resize(picture, small, ThumbnailSize(shownAs), 0, 0, cv::INTER_AREA);
+        std::vector<uchar> bytes;
+        if (!cv::imencode(".jpg", small, bytes, {cv::IMWRITE_JPEG_QUALITY, kThumbnailQuality}))
+            return {};
+        return {bytes.begin(), bytes.end()};
+    } catch (const cv::Exception&) {
         return {};
-    return {bytes.begin(), bytes.end()};
+    }
 }
 
 std::string ThumbnailMaker::OfFile(const std::filesystem::path& photo, PictureSize shownAs)

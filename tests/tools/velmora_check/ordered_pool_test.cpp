@@ -77,6 +77,28 @@ TEST(RunInInputOrder, WorkersStayWithinTheWindowOfTheLastEmitted)
     EXPECT_LE(furthestAhead.load(), kWindow);
 }
 
+TEST(RunInInputOrder, WorkersCheckAtTheSameTime)
+{
+    // Each item waits (for at most 10 s) until both have started: only a pool that runs them
+    // side by side lets both see the other.
+    std::vector<Worker> workers(2);
+    std::atomic<int> started = 0;
+    std::atomic<int> sawTheOther = 0;
+    RunInInputOrder(
+        workers, 2, 4,
+        [&](Worker&, std::size_t) {
+            ++started;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (started < 2 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (started == 2)
+                ++sawTheOther;
+            return 0;
+        },
+        [](std::size_t, int) {});
+    EXPECT_EQ(sawTheOther.load(), 2);
+}
+
 TEST(RunInInputOrder, AFailureStopsThePoolAndReachesTheCaller)
 {
     for (const std::size_t workerCount : {1u, 3u}) {

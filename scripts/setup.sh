@@ -17,13 +17,15 @@ packages=(
 # Extra groups on request: "fuzz" adds clang and its libFuzzer runtime, "package" the tools
 # CPack's Debian generator uses to find library dependencies, "windows" the MinGW-w64 cross
 # compiler for the compile-only check of the Windows lines, "test" the browser that renders
-# the batch report and GNU parallel for the scale-out recipe.
+# the batch report and GNU parallel for the scale-out recipe, "fixtures" dlib and its face
+# landmark model for tools/make_calibration_fixtures.
 for group in "$@"; do
     case "$group" in
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         package) packages+=(dpkg-dev file) ;;
         windows) packages+=(g++-mingw-w64-x86-64-posix) ;;
         test) packages+=(chromium parallel) ;;
+        fixtures) packages+=(libdlib-dev libdlib-data) ;;
         *) echo "setup.sh: unknown group $group" >&2; exit 2 ;;
     esac
 done

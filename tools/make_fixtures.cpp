@@ -232,11 +232,11 @@ int main(int argc, char** argv)
     const cv::Mat white = WithBackdrop(portrait, kWhite);
     const cv::Mat blue = WithBackdrop(portrait, kBlue);
     const std::vector<Fixture> fixtures = {
-        {"id_white.jpg", OneFace(white, kWhite, 0.60, 0.40), 1, FaceResult::FaceAccepted},
-        {"id_blue.jpg", OneFace(blue, kBlue, 0.60, 0.40), 1, FaceResult::FaceAccepted, true},
+        {"id_white.jpg", OneFace(white, kWhite, 0.39, 0.17), 1, FaceResult::FaceAccepted},
+        {"id_blue.jpg", OneFace(blue, kBlue, 0.39, 0.17), 1, FaceResult::FaceAccepted, true},
         {"two_faces.jpg", TwoFaces(white), 2, FaceResult::NoSingleFace},
-        {"face_low.jpg", OneFace(white, kWhite, 0.60, 0.22), 1, FaceResult::BadlyPlacedFace},
-        {"face_large.jpg", OneFace(white, kWhite, 0.35, 0.38), 1, FaceResult::BadlyPlacedFace},
+        {"face_low.jpg", OneFace(white, kWhite, 0.39, -0.06), 1, FaceResult::BadlyPlacedFace},
+        {"face_large.jpg", OneFace(white, kWhite, 0.0, 0.0), 1, FaceResult::BadlyPlacedFace},
         {"no_face.jpg", NoFace(), 0, FaceResult::NoSingleFace},
     };
 

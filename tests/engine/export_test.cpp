@@ -166,7 +166,7 @@ TEST_F(Export, FullDiskLeavesTheOldFileIntact)
     ASSERT_TRUE(Open(Fixture("id_white.jpg")).accepted);
     const auto small = dir.path() / "small";
     std::filesystem::create_directory(small);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=12k") != 0)
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
     const std::string old(4096, 'o');
     WriteFile(small / "photo.jpg", old);

@@ -44,10 +44,10 @@ const fs::path kFixturesDir = VELMORA_FIXTURES_DIR;
 CheckSettings PinnedSettings()
 {
     CheckSettings s;
-    s.ratio_y_min = 0.3f;
-    s.ratio_y_max = 0.5f;
-    s.ratio_x_min = 0.5f;
-    s.ratio_x_max = 0.7f;
+    s.ratio_y_min = 0.07f;
+    s.ratio_y_max = 0.30f;
+    s.ratio_x_min = 0.20f;
+    s.ratio_x_max = 0.52f;
     s.jc_precision = 5;
     return s;
 }
@@ -183,10 +183,10 @@ TEST(FaceDetection, PassesTheDetectorArguments)
     const Image photo = Normalised("id_white.jpg");
     ASSERT_FALSE(photo.empty());
 
-    // Faces under 100 pixels are never reported: at 70 % the accepted face (about 80 pixels
+    // Faces under 100 pixels are never reported: at 50 % the accepted face (about 95 pixels
     // then) is still found with a smaller minimum, but not with this one.
     Image shrunk(photo.size(), photo.type(), cv::Scalar(255, 255, 255));
-    cv::resize(photo, shrunk(cv::Rect(44, 62, 206, 289)), cv::Size(206, 289), 0, 0,
+    cv::resize(photo, shrunk(cv::Rect(73, 103, 148, 206)), cv::Size(148, 206), 0, 0,
                cv::INTER_AREA);
     CheckVerdict verdict;
     const FaceReport small = InspectFace(Detector(), shrunk, PinnedSettings(), verdict);
@@ -263,15 +263,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FacePlacement, AcceptsTheExampleFaceWithTheShippedBounds)
 {
-    const FacePlacement p = PlaceFace({90, 100, 120, 120}, PinnedSettings());
+    // cy 175, chin 317.5: a face box two thirds of the width, as on a one-inch photo.
+    const FacePlacement p = PlaceFace({52, 80, 190, 190}, PinnedSettings());
     EXPECT_TRUE(p.wellPlaced);
-    EXPECT_NEAR(p.ratioY, 0.39467, 5e-6);
-    EXPECT_NEAR(p.ratioX, 0.59322, 5e-6);
+    EXPECT_NEAR(p.ratioY, 0.23123, 5e-6);
+    EXPECT_NEAR(p.ratioX, 0.35593, 5e-6);
 }
 
 TEST(FacePlacement, BoundsAreStrict)
 {
-    const cv::Rect face(90, 100, 120, 120);
+    const cv::Rect face(52, 80, 190, 190);
     const FacePlacement exact = PlaceFace(face, PinnedSettings());
     const float inf = std::numeric_limits<float>::infinity();
     const struct {

@@ -269,10 +269,10 @@ void Pixels300(CheckSettings& s)
 // Ratio bounds that the fixtures' faces fall outside in a known way.
 void FaceBounds(CheckSettings& s)
 {
-    s.ratio_y_min = 0.3f;
-    s.ratio_y_max = 0.5f;
-    s.ratio_x_min = 0.5f;
-    s.ratio_x_max = 0.7f;
+    s.ratio_y_min = 0.07f;
+    s.ratio_y_max = 0.30f;
+    s.ratio_x_min = 0.20f;
+    s.ratio_x_max = 0.52f;
 }
 void FaceBoundsAllTooTight(CheckSettings& s)
 {
@@ -294,9 +294,9 @@ const ReasonCase kReasons[] = {
      {Expect(F::TooNarrow, 60, 300, std::nullopt, Direction::Raise, "min_width"),
       Expect(F::TooShort, 80, 300, std::nullopt, Direction::Raise, "min_height")}},
     {"FaceTooLow", FaceLow, FaceBounds,
-     {Expect(F::FaceTooLow, 0.245763, 0.3, 0.5, Direction::Raise, "ratio_y_min")}},
+     {Expect(F::FaceTooLow, 0.004843, 0.07, 0.30, Direction::Raise, "ratio_y_min")}},
     {"FaceTooLarge", FaceLarge, FaceBounds,
-     {Expect(F::FaceTooLarge, 0.437288, 0.5, 0.7, Direction::Raise, "ratio_x_min")}},
+     {Expect(F::FaceTooLarge, 0.166102, 0.20, 0.52, Direction::Raise, "ratio_x_min")}},
     {"BothRatiosFailing", IdWhite, FaceBoundsAllTooTight,
      {Expect(F::FaceTooLow, -1, 0.5, 0.6, Direction::Raise, "ratio_y_min"),
       Expect(F::FaceTooSmall, -1, 0.1, 0.2, Direction::Lower, "ratio_x_max")}},

@@ -1,6 +1,7 @@
-// Decoding photos and tip pictures from bytes, with the guards the image library lacks.
+// Decoding photos and tip pictures from bytes, strictly and within fixed bounds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -11,21 +12,39 @@
 
 namespace velmora {
 
-// Photos that declare more pixels than this are refused without decoding.
+// Photos that declare more pixels than this are refused without decoding: the decoded picture
+// alone takes three bytes a pixel.
 inline constexpr std::int64_t kMaxPhotoPixels = 100'000'000;
 
 // Larger files are refused without reading them whole.
 inline constexpr std::size_t kMaxPhotoBytes = 256u * 1024u * 1024u;
 
+// Common encoders write one scan (baseline), 6 to 10 (progressive grey or colour) or 18 (progressive
+// CMYK). Each scan may revisit every block of the picture, so a file of thousands of tiny legal
+// scans costs seconds; past this many the file is refused. It leaves three times the room of the
+// longest ordinary script, and bounds a refused file to about 0.3 s at the largest size the memory
+// bound below admits.
+inline constexpr int kMaxJpegScans = 64;
+
+// Memory the decoder itself may take (libjpeg's max_memory_to_use), besides the decoded picture.
+// A baseline file needs a few rows; a progressive or multi-scan one keeps every coefficient, two
+// bytes for each pixel of each component: 3 bytes a pixel in 4:2:0 colour, 6 in 4:4:4, 8 in CMYK.
+// 256 MiB admits progressive photos up to about 85 megapixels in 4:2:0 (40 in 4:4:4), while a
+// small file declaring a huge progressive frame fails as its buffers are requested, before any is
+// filled.
+inline constexpr std::size_t kMaxDecoderMemory = 256u * 1024u * 1024u;
+
 struct DecodedJpeg {
-    Image image;  // three-channel BGR pixels as stored (orientation tag ignored); empty on failure
+    Image image;  // 8-bit BGR as stored (orientation tag ignored); empty unless failure is None
     DecodeFailure failure = DecodeFailure::None;
 };
 
-// Decodes the bytes, or says why it would not.
+// The picture in the bytes, decoded as the image library's JPEG reader would decode it, pixel for
+// pixel, but refused when any of it is lost or damaged or the bounds above are exceeded. Bytes
+// after the end-of-image marker (the check stamp) are ignored.
 DecodedJpeg DecodeJpegStrict(std::span<const std::uint8_t> bytes);
 
-// The decoded pixels, or an empty image when the bytes cannot be decoded.
+// The picture, or an empty image whenever DecodeJpegStrict fails.
 Image DecodeJpeg(std::span<const std::uint8_t> bytes);
 
 // Reads and decodes the file; an empty image when it cannot.

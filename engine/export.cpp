@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include <opencv2/imgcodecs.hpp>
-
+#include "engine/encode.h"
 #include "engine/file_tests.h"
 
 #ifdef _WIN32
@@ -35,9 +34,6 @@ std::string LowerExtension(const std::filesystem::path& target)
     std::ranges::transform(ext, ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
-
-// The encoder the library picks for the extension; .jfif is a JPEG the library does not name.
-std::string EncoderExtension(const std::string& ext) { return ext == ".jfif" ? ".jpg" : ext; }
 
 // A sibling of the target, so that the final rename stays on one file system.
 std::filesystem::path TemporarySibling(const std::filesystem::path& target)
@@ -78,7 +74,7 @@ bool SyncToDisk(const std::filesystem::path& file)
 #endif
 }
 
-bool WriteNewFile(const std::filesystem::path& file, const std::vector<uchar>& bytes)
+bool WriteNewFile(const std::filesystem::path& file, const Bytes& bytes)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -130,14 +126,11 @@ ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::fi
     if (photo.empty())
         return Failure(ExportError::NothingToSave, ext);
 
-    std::vector<uchar> encoded;
-    try {
-        if (ext.empty() ||
-            !cv::imencode(EncoderExtension(ext), photo, encoded, {cv::IMWRITE_JPEG_QUALITY, kExportJpegQuality}))
-            return Failure(ExportError::UnsupportedExtension, ext);
-    } catch (const cv::Exception&) {
+    const EncodedImage encoded = EncodeImage(ext, photo, kExportJpegQuality);
+    if (encoded.failure == EncodeFailure::UnsupportedExtension)
         return Failure(ExportError::UnsupportedExtension, ext);
-    }
+    if (encoded.failure != EncodeFailure::None)  // out of memory: nothing could be written
+        return Failure(ExportError::CannotWrite, ext, std::make_error_code(std::errc::not_enough_memory));
 
     std::error_code error;
     if (mode == ExportMode::KeepExisting && std::filesystem::exists(target, error))
@@ -147,7 +140,8 @@ ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::fi
     // file that was there untouched, and never a half-written photo.
     const std::filesystem::path temporary = TemporarySibling(target);
     errno = 0;
-    if (!WriteNewFile(temporary, encoded) || (!stamped && !AppendCheckStamp(temporary)) || !SyncToDisk(temporary)) {
+    if (!WriteNewFile(temporary, encoded.bytes) || (!stamped && !AppendCheckStamp(temporary)) ||
+        !SyncToDisk(temporary)) {
         const std::error_code cause = LastSystemError();
         std::filesystem::remove(temporary, error);
         return Failure(ExportError::CannotWrite, ext, cause);

@@ -113,6 +113,7 @@ std::optional<JpegLayout> InspectJpeg(std::span<const std::uint8_t> bytes)
             const auto scanEnd = SkipEntropyCodedData(bytes, pos);
             if (!scanEnd)
                 break;
+            layout.scanDataEnds.push_back(*scanEnd);
             pos = *scanEnd;
         }
     }

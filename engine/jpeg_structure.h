@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace velmora {
 
@@ -14,6 +15,9 @@ struct JpegLayout {
     int height = 0;
     bool complete = false;       // an end-of-image marker ends the data
     std::size_t endOfImage = 0;  // offset just past that marker, when complete
+    // For each scan walked, the offset of the marker (its last FF) that ends its entropy-coded
+    // data; restart markers inside a scan do not end it. Ascending.
+    std::vector<std::size_t> scanDataEnds;
 };
 
 // The layout of the bytes, or nothing when they do not start with a JPEG start-of-image marker

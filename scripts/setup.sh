@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config
     libopencv-dev opencv-data
+    libjpeg62-turbo-dev libpng-dev
     qt6-base-dev qt6-translations-l10n
     libgtest-dev libbenchmark-dev
     fonts-wqy-microhei

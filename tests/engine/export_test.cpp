@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExportFormat,
                          testing::Values(FormatCase{"Jpeg", "a.jpeg", ".jpg"}, FormatCase{"Jpe", "a.jpe", ".jpg"},
                                          FormatCase{"UpperCase", "a.JPG", ".jpg"},
                                          FormatCase{"Jfif", "a.jfif", ".jpg"}, FormatCase{"Png", "a.png", ".png"},
-                                         FormatCase{"Bmp", "a.bmp", ".bmp"}),
+                                         FormatCase{"Bmp", "a.bmp", ".bmp"}, FormatCase{"Dib", "a.dib", ".bmp"}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 struct FailureCase {
@@ -150,6 +150,9 @@ TEST_P(ExportFailure, IsReportedAndLeavesEverythingAsItWas)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExportFailure,
                          testing::Values(FailureCase{"ExtensionWithoutEncoder", "keep.xyz", ExportError::UnsupportedExtension},
+                                         // Formats the image library writes but this program does not.
+                                         FailureCase{"Tiff", "photo.tif", ExportError::UnsupportedExtension},
+                                         FailureCase{"WebP", "photo.webp", ExportError::UnsupportedExtension},
                                          FailureCase{"NoExtension", "keep", ExportError::UnsupportedExtension},
                                          FailureCase{"MissingFolder", "missing/photo.jpg", ExportError::CannotWrite},
                                          FailureCase{"TargetIsDirectory", "folder.jpg", ExportError::CannotReplace},

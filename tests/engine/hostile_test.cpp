@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "velmora/photo_checker.h"
+#include "jpeg_damage.h"
 #include "photo_fixtures.h"
 
 using namespace velmora;
@@ -62,12 +63,12 @@ const HostileCase kPhotos[] = {
     {"Declares65535Square", [] { return DeclaringSize(65535, 65535); }, TipImage::BadDimensions},
 };
 
-class HostilePhoto : public testing::TestWithParam<HostileCase> {
+// Checks photos with the installed settings, the size window opened so that every file reaches the decoder.
+class PhotoCheck : public testing::Test {
 protected:
     void SetUp() override
     {
         settings = InstalledSettings();
-        // Open the size window so that every file reaches the decoder.
         settings.pic_min_size = 0;
         settings.pic_max_size = -1;
     }
@@ -76,6 +77,8 @@ protected:
     TempDir dir;
     CheckSettings settings;
 };
+
+class HostilePhoto : public PhotoCheck, public testing::WithParamInterface<HostileCase> {};
 
 TEST_P(HostilePhoto, GetsAnOrderlyVerdict)
 {
@@ -90,7 +93,7 @@ TEST_P(HostilePhoto, GetsAnOrderlyVerdict)
 INSTANTIATE_TEST_SUITE_P(Cases, HostilePhoto, testing::ValuesIn(kPhotos),
                          [](const auto& test) { return std::string(test.param.name); });
 
-TEST_F(HostilePhoto, PathsThatAreNotPhotos)
+TEST_F(PhotoCheck, PathsThatAreNotPhotos)
 {
     for (const std::filesystem::path& path : {dir.path(), dir.path() / "removed.jpg", std::filesystem::path("/dev/zero")}) {
         const CheckOutcome outcome = Check(path);
@@ -99,7 +102,7 @@ TEST_F(HostilePhoto, PathsThatAreNotPhotos)
     }
 }
 
-TEST_F(HostilePhoto, UnusualNamesOpen)
+TEST_F(PhotoCheck, UnusualNamesOpen)
 {
     for (const char* name : {"with spaces.jpg", "报名照片.jpg", "-leading-dash.jpg", "'quote\".jpeg"}) {
         const auto photo = dir.path() / name;
@@ -108,7 +111,7 @@ TEST_F(HostilePhoto, UnusualNamesOpen)
     }
 }
 
-TEST_F(HostilePhoto, SparseFourGiBFileIsRefusedWithoutReadingIt)
+TEST_F(PhotoCheck, SparseFourGiBFileIsRefusedWithoutReadingIt)
 {
     const auto photo = dir.path() / "huge.jpg";
     WriteFile(photo, IdWhite());
@@ -122,5 +125,87 @@ TEST_F(HostilePhoto, SparseFourGiBFileIsRefusedWithoutReadingIt)
     settings.pic_max_size = 20;
     EXPECT_EQ(Check(photo).tip, TipImage::FileSizeOutsideWindow) << "the length must not wrap into the window";
 }
+
+// ---- Damaged picture data, on every path that decodes -------------------------------------
+
+JpegBytes IdWhiteBytes()
+{
+    const std::string text = IdWhite();
+    return {text.begin(), text.end()};
+}
+
+std::size_t MidScan(const JpegBytes& jpeg)
+{
+    const auto [begin, end] = FirstScanData(jpeg);
+    return begin + (end - begin) / 2;
+}
+
+JpegBytes WithRestarts()
+{
+    std::vector<std::uint8_t> jpeg;
+    cv::imencode(".jpg", IdWhitePixels(), jpeg, {cv::IMWRITE_JPEG_RST_INTERVAL, 8});
+    return jpeg;
+}
+
+struct DamageCase {
+    const char* name;
+    JpegBytes (*bytes)();
+};
+
+// Each one passed every check before, saved with a grey or garbled part.
+const DamageCase kDamaged[] = {
+    {"CutInHalfAndReterminated", [] { return CutAndReterminate(IdWhiteBytes(), IdWhiteBytes().size() / 2); }},
+    {"BytesFlippedInScan", [] { return FlipBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()), 16); }},
+    {"ZeroedHole4KiB", [] { return ZeroBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()) - 2048, 4096); }},
+    {"ThousandBytesDropped", [] { return DropBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()), 1000); }},
+    {"RestartMarkerDropped", [] {
+         const JpegBytes jpeg = WithRestarts();
+         return DropBytes(jpeg, RestartMarkers(jpeg).at(3), 2);
+     }},
+};
+
+enum class DecodePath { Checked, Stamped, NormaliseOnly };
+
+class DamagedPhoto : public PhotoCheck,
+                     public testing::WithParamInterface<std::tuple<DamageCase, DecodePath>> {};
+
+TEST_P(DamagedPhoto, CannotBeAssessed)
+{
+    const auto& [damage, path] = GetParam();
+    const JpegBytes bytes = damage.bytes();
+    std::string file(bytes.begin(), bytes.end());
+    if (path == DecodePath::Stamped)
+        file = WithStamp(file);
+    settings.cast = path == DecodePath::NormaliseOnly ? 1 : 0;
+    const auto photo = dir.path() / "photo.jpg";
+    WriteFile(photo, file);
+
+    const CheckOutcome outcome = Check(photo);
+    EXPECT_FALSE(outcome.accepted);
+    EXPECT_EQ(outcome.tip, TipImage::BadDimensions);
+    EXPECT_EQ(outcome.decodeFailure, DecodeFailure::Damaged);
+}
+
+TEST_F(PhotoCheck, UndamagedSourcesOfTheDamagedPhotosAreAccepted)
+{
+    // So that the rows above fail for the damage, not for the photo.
+    for (const JpegBytes& jpeg : {IdWhiteBytes(), WithRestarts()}) {
+        const auto photo = dir.path() / "photo.jpg";
+        WriteFile(photo, std::string(jpeg.begin(), jpeg.end()));
+        EXPECT_TRUE(Check(photo).accepted);
+    }
+}
+
+std::string DamagedPhotoName(const testing::TestParamInfo<DamagedPhoto::ParamType>& test)
+{
+    static const char* const kPaths[] = {"Checked", "Stamped", "NormaliseOnly"};
+    return std::string(std::get<0>(test.param).name) + "_" + kPaths[static_cast<int>(std::get<1>(test.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DamagedPhoto,
+                         testing::Combine(testing::ValuesIn(kDamaged), testing::Values(DecodePath::Checked,
+                                                                                       DecodePath::Stamped,
+                                                                                       DecodePath::NormaliseOnly)),
+                         DamagedPhotoName);
 
 }  // namespace

@@ -59,9 +59,9 @@ Bytes Prefix(const Bytes& bytes, std::size_t length)
 
 Bytes InsertRawAfterSoi(const Bytes& jpeg, const Bytes& raw)
 {
-    Bytes out(jpeg.begin(), jpeg.begin() + 2);
-    out.insert(out.end(), raw.begin(), raw.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    Bytes out(jpeg.size() + raw.size());
+    const auto afterRaw = std::copy(raw.begin(), raw.end(), std::copy_n(jpeg.begin(), 2, out.begin()));
+    std::copy(jpeg.begin() + 2, jpeg.end(), afterRaw);
     return out;
 }
 
@@ -191,6 +191,27 @@ TEST(WellFormedJpeg, StrayBytesBetweenSegmentsAreSkipped)
     EXPECT_TRUE(layout->complete);
     EXPECT_EQ(layout->width, 40);
     EXPECT_EQ(layout->height, 24);
+}
+
+TEST(WellFormedJpeg, EachScanEndsWhereItsMarkerBegins)
+{
+    const Bytes baseline = Baseline();
+    EXPECT_EQ(InspectJpeg(baseline)->scanDataEnds, std::vector<std::size_t>{baseline.size() - 2});
+
+    // Restart markers inside the scan do not end it; fill bytes before the end-of-image do not count.
+    const Bytes restarts = Encode(MakePicture(64, 48), {cv::IMWRITE_JPEG_RST_INTERVAL, 1});
+    EXPECT_EQ(InspectJpeg(restarts)->scanDataEnds, std::vector<std::size_t>{restarts.size() - 2});
+    const Bytes filled = WithFillBytes(baseline);
+    EXPECT_EQ(InspectJpeg(filled)->scanDataEnds, std::vector<std::size_t>{filled.size() - 2});
+
+    const Bytes progressive = Encode(MakePicture(64, 48), {cv::IMWRITE_JPEG_PROGRESSIVE, 1});
+    const auto layout = InspectJpeg(progressive);
+    ASSERT_EQ(layout->scanDataEnds.size(), 10u);  // libjpeg's standard script for colour
+    for (const std::size_t end : layout->scanDataEnds) {
+        EXPECT_EQ(progressive[end], 0xFF);
+        EXPECT_TRUE(progressive[end + 1] == 0xC4 || progressive[end + 1] == 0xDA || progressive[end + 1] == 0xD9);
+    }
+    EXPECT_EQ(layout->scanDataEnds.back(), progressive.size() - 2);
 }
 
 TEST(WellFormedJpeg, RestartFixtureCarriesRestartMarkers)

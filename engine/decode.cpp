@@ -76,6 +76,18 @@ DecodeFailure FailureOfError(int error)
     }
 }
 
+// The share of the picture's blocks that the current scan carries.
+double ScanPasses(const jpeg_decompress_struct& cinfo)
+{
+    double all = 0;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        all += double(cinfo.comp_info[c].width_in_blocks) * cinfo.comp_info[c].height_in_blocks;
+    double scan = 0;
+    for (int c = 0; c < cinfo.comps_in_scan; ++c)
+        scan += double(cinfo.cur_comp_info[c]->width_in_blocks) * cinfo.cur_comp_info[c]->height_in_blocks;
+    return all > 0 ? scan / all : 0;
+}
+
 // Everything libjpeg's callbacks reach, kept out of the frame that calls setjmp so that nothing
 // there is left indeterminate by a longjmp.
 struct Decoder {
@@ -87,6 +99,8 @@ struct Decoder {
     std::span<const std::uint8_t> bytes;  // the file up to its end-of-image marker
     const JpegLayout* layout = nullptr;     // the marker walk over the same bytes
     std::vector<JSAMPLE> cmykRows;  // the library's output before conversion, for four-component files
+    int scansSeen = 0;
+    double passes = 0;  // blocks visited by the scans so far, in pictures' worth
     Image image;
 
     Decoder()
@@ -131,12 +145,18 @@ struct Decoder {
         return SkippedBytesEndScanData(*layout, bytes, position < 2 ? 0 : position - 2, errors.msg_parm.i[1]);
     }
 
-    // Called between scans and rows while the input is consumed, so the scan count is checked as
-    // each scan begins, before its data is decoded.
+    // Called between scans and rows while the input is consumed, so each scan is counted as it
+    // begins, before its data is decoded.
     static void OnProgress(j_common_ptr common)
     {
-        if (reinterpret_cast<j_decompress_ptr>(common)->input_scan_number > kMaxJpegScans)
-            Of(common).Fail(DecodeFailure::TooManyScans);
+        Decoder& decoder = Of(common);
+        const int scan = decoder.cinfo.input_scan_number;
+        if (scan == decoder.scansSeen)
+            return;
+        decoder.scansSeen = scan;
+        decoder.passes += ScanPasses(decoder.cinfo);
+        if (scan > kMaxJpegScans || decoder.passes > kMaxScanPasses)
+            decoder.Fail(DecodeFailure::TooManyScans);
     }
 
     DecodeFailure Run();

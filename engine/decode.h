@@ -20,11 +20,16 @@ inline constexpr std::int64_t kMaxPhotoPixels = 100'000'000;
 inline constexpr std::size_t kMaxPhotoBytes = 256u * 1024u * 1024u;
 
 // Common encoders write one scan (baseline), 6 to 10 (progressive grey or colour) or 18 (progressive
-// CMYK). Each scan may revisit every block of the picture, so a file of thousands of tiny legal
-// scans costs seconds; past this many the file is refused. It leaves three times the room of the
-// longest ordinary script, and bounds a refused file to about 0.3 s at the largest size the memory
-// bound below admits.
+// CMYK); past this many scans a file is refused, leaving three times the room of the longest
+// ordinary script. It bounds the work of scans over few blocks.
 inline constexpr int kMaxJpegScans = 64;
+
+// Each scan revisits the blocks of the components it carries, so a legal file of tens of scans
+// over a large picture costs seconds (64 scans over 99 megapixels: 3 s). Counted in passes over
+// the whole picture, ordinary progressive scripts make 5 to 6 (one per scan over all components,
+// a quarter to two thirds for a scan over one of them); past this many the file is refused, which
+// keeps such a file to a fraction of a second at the largest sizes the other bounds admit.
+inline constexpr int kMaxScanPasses = 12;
 
 // Memory the decoder itself may take (libjpeg's max_memory_to_use), besides the decoded picture.
 // A baseline file needs a few rows; a progressive or multi-scan one keeps every coefficient, two

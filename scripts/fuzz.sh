@@ -10,8 +10,6 @@ scripts/setup.sh fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --parallel "$(nproc)" --target settings_fuzz photo_check_fuzz
 
-# The library's own decoder limit, read when it loads: keeps memory bounded under fuzzing.
-export OPENCV_IO_MAX_IMAGE_PIXELS=$((16 * 1024 * 1024))
 export ASAN_OPTIONS=detect_leaks=0
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"

@@ -93,6 +93,13 @@ TEST_P(SameAsLibrary, ByteForByte)
     EXPECT_EQ(cv::norm(decoded.image, expected, cv::NORM_INF), 0.0);
 }
 
+// Scans over a sixth of the picture's blocks each (in a picture of whole MCUs), so that the scan
+// count binds before the passes.
+JpegWriteOptions ManyLightScans(int count)
+{
+    return {.scans = ChromaByCoefficientScript(count)};
+}
+
 JpegWriteOptions Sampled(int h, int v)
 {
     JpegWriteOptions options;
@@ -137,9 +144,8 @@ const VariantCase kVariants[] = {
          const JpegBytes jpeg = Write({});
          return InsertBytes(jpeg, FrameHeaderOffset(jpeg), {0x00, 0x00, 'p', 0xFF, 0x00});
      }},
-    {"ExactlyTheScanLimit", [] {
-         return Write({.colour = JpegColour::Grey, .scans = FineGreyScript(kMaxJpegScans, 1)});
-     }},
+    {"ExactlyTheScanLimit", [] { return Write(ManyLightScans(kMaxJpegScans), 64, 48); }},
+    {"ExactlyThePassLimit", [] { return Write({.colour = JpegColour::Grey, .scans = FineGreyScript(kMaxScanPasses, 1)}); }},
     {"IdWhite", [] { return FixtureBytes("id_white.jpg"); }},
     {"IdWhiteCmyk", [] { return FixtureBytes("id_white_cmyk.jpg"); }},
     {"IdWhiteExifOrientation", [] { return FixtureBytes("id_white_exif6.jpg"); }},
@@ -149,10 +155,13 @@ const VariantCase kVariants[] = {
 INSTANTIATE_TEST_SUITE_P(Variants, SameAsLibrary, testing::ValuesIn(kVariants),
                          [](const auto& test) { return std::string(test.param.name); });
 
-TEST(SameAsLibrary, TheScanLimitFixtureHasThatManyScans)
+TEST(SameAsLibrary, TheLimitFixturesHaveThatManyScans)
 {
-    const JpegBytes jpeg = Write({.colour = JpegColour::Grey, .scans = FineGreyScript(kMaxJpegScans, 1)});
-    EXPECT_EQ(InspectJpeg(jpeg)->scanDataEnds.size(), static_cast<std::size_t>(kMaxJpegScans));
+    EXPECT_EQ(InspectJpeg(Write(ManyLightScans(kMaxJpegScans), 64, 48))->scanDataEnds.size(),
+              static_cast<std::size_t>(kMaxJpegScans));
+    EXPECT_EQ(InspectJpeg(Write({.colour = JpegColour::Grey, .scans = FineGreyScript(kMaxScanPasses, 1)}))
+                  ->scanDataEnds.size(),
+              static_cast<std::size_t>(kMaxScanPasses));
 }
 
 // ---- Damaged picture data ---------------------------------------------------------------
@@ -310,8 +319,10 @@ const BombCase kBombs[] = {
      DecodeFailure::Damaged},
     {"Declaring10001x10000", [] { return WithFrameSize(Write({}, 32, 32), 10001, 10000); },
      DecodeFailure::TooManyPixels},
-    {"OneScanPastTheLimit",
-     [] { return Write({.colour = JpegColour::Grey, .scans = FineGreyScript(kMaxJpegScans + 1, 2)}, 64, 64); },
+    {"OneScanPastTheLimit", [] { return Write(ManyLightScans(kMaxJpegScans + 1), 64, 48); }, DecodeFailure::TooManyScans},
+    // Each scan of a grey picture carries all of it.
+    {"OnePassPastTheLimit",
+     [] { return Write({.colour = JpegColour::Grey, .scans = FineGreyScript(kMaxScanPasses + 1, 1)}); },
      DecodeFailure::TooManyScans},
     // Legal to the letter: every coefficient sent bit by bit, 704 scans.
     {"SevenHundredScans", [] { return Write({.colour = JpegColour::Grey, .scans = FineGreyScript(704, 11)}, 64, 64); },

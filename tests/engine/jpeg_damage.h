@@ -1,14 +1,13 @@
 // Ways a JPEG file gets damaged in copying, storage or transfer, applied to real files at test
-// time, and the offsets they need.
+// time, and the offsets they need. A file without the part asked for throws.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/jpeg_structure.h"
 
@@ -26,8 +25,7 @@ inline std::size_t SegmentOffset(const JpegBytes& jpeg, bool (*wanted)(std::uint
             break;
         pos += 2 + ((std::size_t{jpeg[pos + 2]} << 8) | jpeg[pos + 3]);
     }
-    ADD_FAILURE() << "no such segment before the first scan";
-    return 0;
+    throw std::logic_error("no such segment before the first scan");
 }
 
 inline std::size_t FrameHeaderOffset(const JpegBytes& jpeg)
@@ -40,8 +38,9 @@ inline std::pair<std::size_t, std::size_t> FirstScanData(const JpegBytes& jpeg)
 {
     const std::size_t sos = SegmentOffset(jpeg, [](std::uint8_t m) { return m == 0xDA; });
     const auto layout = velmora::InspectJpeg(jpeg);
-    EXPECT_TRUE(layout && !layout->scanDataEnds.empty());
-    return {sos + 2 + ((std::size_t{jpeg[sos + 2]} << 8) | jpeg[sos + 3]), layout ? layout->scanDataEnds.front() : 0};
+    if (!layout || layout->scanDataEnds.empty())
+        throw std::logic_error("the first scan has no end");
+    return {sos + 2 + ((std::size_t{jpeg[sos + 2]} << 8) | jpeg[sos + 3]), layout->scanDataEnds.front()};
 }
 
 inline JpegBytes WithFrameSize(JpegBytes jpeg, int width, int height)

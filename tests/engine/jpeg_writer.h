@@ -133,3 +133,16 @@ inline std::vector<jpeg_scan_info> FineGreyScript(int count, int bits)
     }
     return scans;
 }
+
+// A legal progressive script for a three-component picture: the DC of all three in one scan, then
+// the AC coefficients of the chroma components one scan each, until `count` scans are written (at
+// most 127). In 4:2:0 each chroma scan carries a sixth of the picture's blocks: many scans, little
+// work.
+inline std::vector<jpeg_scan_info> ChromaByCoefficientScript(int count)
+{
+    std::vector<jpeg_scan_info> scans = {jpeg_scan_info{3, {0, 1, 2, 0}, 0, 0, 0, 0}};
+    for (int component = 1; component <= 2; ++component)
+        for (int coefficient = 1; coefficient < 64 && static_cast<int>(scans.size()) < count; ++coefficient)
+            scans.push_back(jpeg_scan_info{1, {component, 0, 0, 0}, coefficient, coefficient, 0, 0});
+    return scans;
+}

@@ -166,13 +166,14 @@ TEST(SameAsLibrary, TheLimitFixturesHaveThatManyScans)
 
 // ---- Damaged picture data ---------------------------------------------------------------
 
-struct DamageCase {
+// A file and how the decoder must refuse it.
+struct RefusalCase {
     const char* name;
     std::function<JpegBytes()> make;
     DecodeFailure failure;
 };
 
-class DamagedJpeg : public testing::TestWithParam<DamageCase> {};
+class DamagedJpeg : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(DamagedJpeg, IsRefused)
 {
@@ -196,7 +197,7 @@ JpegBytes IdWhiteAs(JpegWriteOptions options)
     return WriteJpeg(cv::imdecode(IdWhite(), cv::IMREAD_COLOR), options);
 }
 
-const DamageCase kDamage[] = {
+const RefusalCase kDamage[] = {
     {"CutInHalfAndReterminated", [] { return CutAndReterminate(IdWhite(), IdWhite().size() / 2); },
      DecodeFailure::Damaged},
     {"CutNearTheEndAndReterminated", [] { return CutAndReterminate(IdWhite(), IdWhite().size() - 200); },
@@ -272,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedJpeg, testing::ValuesIn(kDamage),
 TEST(DamagedJpeg, TheLibraryDecodesTheDamagedFilesWithoutFailing)
 {
     // What the strict decoder adds: the library hands back a whole picture for these.
-    for (const DamageCase& row : kDamage) {
+    for (const RefusalCase& row : kDamage) {
         if (row.failure != DecodeFailure::Damaged)
             continue;
         SCOPED_TRACE(row.name);
@@ -282,13 +283,7 @@ TEST(DamagedJpeg, TheLibraryDecodesTheDamagedFilesWithoutFailing)
 
 // ---- Bounds ------------------------------------------------------------------------------
 
-struct BombCase {
-    const char* name;
-    std::function<JpegBytes()> make;
-    DecodeFailure failure;
-};
-
-class Bomb : public testing::TestWithParam<BombCase> {};
+class Bomb : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(Bomb, IsAnsweredByItsBound)
 {
@@ -301,7 +296,7 @@ JpegBytes SmallProgressive(JpegWriteOptions options = {})
     return Write(options, 32, 32);
 }
 
-const BombCase kBombs[] = {
+const RefusalCase kBombs[] = {
     // A few hundred bytes declaring 99 megapixels: the coefficient buffers alone would be 300 MB.
     {"ProgressiveDeclaring7070x14000", [] { return WithFrameSize(SmallProgressive(), 7070, 14000); },
      DecodeFailure::TooMuchMemory},

@@ -11,6 +11,7 @@
 
 #include "engine/decode.h"
 #include "engine/file_tests.h"
+#include "jpeg_damage.h"
 #include "test_files.h"
 
 using namespace velmora;
@@ -72,28 +73,6 @@ Bytes InsertAfterSoi(const Bytes& jpeg, std::uint8_t marker, const Bytes& payloa
     Bytes segment = {0xFF, marker, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length & 0xFF)};
     segment.insert(segment.end(), payload.begin(), payload.end());
     return InsertRawAfterSoi(jpeg, segment);
-}
-
-// Offset of the baseline frame header FF C0 of an 8-bit encoder output (matched with its length
-// and precision so that table data cannot be mistaken for it).
-std::size_t FrameHeaderOffset(const Bytes& jpeg)
-{
-    for (std::size_t i = 0; i + 4 < jpeg.size(); ++i)
-        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2) && jpeg[i + 2] == 0x00 &&
-            (jpeg[i + 3] == 0x11 || jpeg[i + 3] == 0x0B) && jpeg[i + 4] == 0x08)
-            return i;
-    ADD_FAILURE() << "no frame header in the fixture";
-    return 0;
-}
-
-Bytes WithFrameSize(Bytes jpeg, int width, int height)
-{
-    const std::size_t sof = FrameHeaderOffset(jpeg);
-    jpeg[sof + 5] = static_cast<std::uint8_t>(height >> 8);
-    jpeg[sof + 6] = static_cast<std::uint8_t>(height & 0xFF);
-    jpeg[sof + 7] = static_cast<std::uint8_t>(width >> 8);
-    jpeg[sof + 8] = static_cast<std::uint8_t>(width & 0xFF);
-    return jpeg;
 }
 
 // The length field of the first segment after the start-of-image (the encoder's APP0).

@@ -249,10 +249,7 @@ DecodedJpeg DecodeJpegStrict(std::span<const std::uint8_t> bytes)
     }
 }
 
-Image DecodeJpeg(std::span<const std::uint8_t> bytes)
-{
-    return DecodeJpegStrict(bytes).image;
-}
+Image DecodeJpeg(std::span<const std::uint8_t> bytes) { return DecodeJpegStrict(bytes).image; }
 
 Image DecodeJpegFile(const std::filesystem::path& file)
 {

@@ -25,16 +25,16 @@ inline constexpr std::size_t kMaxPhotoBytes = 256u * 1024u * 1024u;
 inline constexpr int kMaxJpegScans = 64;
 
 // Each scan revisits the blocks of the components it carries, so a legal file of tens of scans
-// over a large picture costs seconds (64 scans over 99 megapixels: 3 s). Counted in passes over
-// the whole picture, ordinary progressive scripts make 5 to 6 (one per scan over all components,
-// a quarter to two thirds for a scan over one of them); past this many the file is refused, which
-// keeps such a file to a fraction of a second at the largest sizes the other bounds admit.
+// over a large picture costs seconds (64 scans over 99 megapixels: 3 s on the build machine).
+// Counted in passes over the whole picture, ordinary progressive scripts make 5 to 6 (one per
+// scan over all components, a quarter to two thirds for a scan over one of them); past this many
+// the file is refused, which keeps such a file below what an honest photo of its size costs.
 inline constexpr int kMaxScanPasses = 12;
 
 // Memory the decoder itself may take (libjpeg's max_memory_to_use), besides the decoded picture.
 // A baseline file needs a few rows; a progressive or multi-scan one keeps every coefficient, two
 // bytes for each pixel of each component: 3 bytes a pixel in 4:2:0 colour, 6 in 4:4:4, 8 in CMYK.
-// 256 MiB admits progressive photos up to about 85 megapixels in 4:2:0 (40 in 4:4:4), while a
+// 256 MiB admits progressive photos up to about 85 megapixels in 4:2:0 (44 in 4:4:4), while a
 // small file declaring a huge progressive frame fails as its buffers are requested, before any is
 // filled.
 inline constexpr std::size_t kMaxDecoderMemory = 256u * 1024u * 1024u;

@@ -2,7 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
+#include <initializer_list>
 #include <new>
 #include <vector>
 

@@ -208,7 +208,7 @@ const RefusalCase kDamage[] = {
          return CutAndReterminate(jpeg, jpeg.size() / 2);
      },
      DecodeFailure::Damaged},
-    {"BytesFlippedInScan", [] { return FlipBytes(IdWhite(), MidScan(IdWhite()), 16); }, DecodeFailure::Damaged},
+    {"BytesFlippedInScan", [] { return FlipBytes(IdWhite(), MidScan(IdWhite()), 256); }, DecodeFailure::Damaged},
     {"ZeroedHole4KiB", [] { return ZeroBytes(IdWhite(), MidScan(IdWhite()) - 2048, 4096); }, DecodeFailure::Damaged},
     {"ThousandBytesDropped", [] { return DropBytes(IdWhite(), MidScan(IdWhite()), 1000); }, DecodeFailure::Damaged},
     {"ProgressiveZeroedHole",

@@ -155,7 +155,7 @@ struct DamageCase {
 // Each one passed every check before, saved with a grey or garbled part.
 const DamageCase kDamaged[] = {
     {"CutInHalfAndReterminated", [] { return CutAndReterminate(IdWhiteBytes(), IdWhiteBytes().size() / 2); }},
-    {"BytesFlippedInScan", [] { return FlipBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()), 16); }},
+    {"BytesFlippedInScan", [] { return FlipBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()), 256); }},
     {"ZeroedHole4KiB", [] { return ZeroBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()) - 2048, 4096); }},
     {"ThousandBytesDropped", [] { return DropBytes(IdWhiteBytes(), MidScan(IdWhiteBytes()), 1000); }},
     {"RestartMarkerDropped", [] {

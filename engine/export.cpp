@@ -153,4 +153,11 @@ ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::fi
     return {ExportError::None, ext, {}};
 }
 
+std::vector<std::uint8_t> EncodeJpeg(const Image& picture, int quality)
+{
+    if (picture.empty() || quality < 1 || quality > 100)
+        return {};
+    return EncodeImage(".jpg", picture, quality).bytes;
+}
+
 }  // namespace velmora

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+
+#include "velmora/export.h"
 
 namespace velmora_check {
 
@@ -29,9 +30,7 @@ std::string ThumbnailJpeg(const cv::Mat& picture, PictureSize shownAs)
     try {
         cv::Mat small;
         cv::resize(picture, small, ThumbnailSize(shownAs), 0, 0, cv::INTER_AREA);
-        std::vector<uchar> bytes;
-        if (!cv::imencode(".jpg", small, bytes, {cv::IMWRITE_JPEG_QUALITY, kThumbnailQuality}))
-            return {};
+        const std::vector<std::uint8_t> bytes = velmora::EncodeJpeg(small, kThumbnailQuality);
         return {bytes.begin(), bytes.end()};
     } catch (const cv::Exception&) {
         return {};

@@ -1,9 +1,11 @@
 // Writing the accepted photo as the file the applicant hands in.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "velmora/check_types.h"
 
@@ -35,9 +37,14 @@ struct ExportResult {
 };
 
 // Encodes the photo by the target's extension (JPEG of kExportJpegQuality for .jpg, .jpeg,
-// .jpe and .jfif) and appends the check stamp unless the photo was opened stamped. The file
+// .jpe and .jfif; PNG for .png; BMP for .bmp and .dib; anything else is UnsupportedExtension)
+// and appends the check stamp unless the photo was opened stamped. The file
 // appears at the target only when it is complete; a failure leaves nothing behind.
 ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::filesystem::path& target,
                                  ExportMode mode = ExportMode::ReplaceExisting);
+
+// An 8-bit BGR picture as JPEG bytes of the given quality (1..100), by the encoder that saves
+// photos, without a stamp; empty when it cannot be encoded. For previews such as thumbnails.
+std::vector<std::uint8_t> EncodeJpeg(const Image& picture, int quality);
 
 }  // namespace velmora

@@ -80,6 +80,14 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// A small white PNG picture, whatever name it is given: not a photo the check accepts.
+bool WriteWhitePng(const QString& path)
+{
+    QImage picture(60, 80, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    return picture.save(path, "PNG");
+}
+
 QPushButton* Button(const CVelmoraDlg& dlg, const char* id)
 {
     return dlg.findChild<QPushButton*>(QString::fromLatin1(id));
@@ -349,9 +357,7 @@ void MainDialogTest::rejectedPhotoShowsItsTipAndSaveDoesNothing()
 {
     QTemporaryDir dir;
     const QString notJpeg = dir.filePath(QStringLiteral("picture.jpg"));
-    QImage picture(60, 80, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QVERIFY(picture.save(notJpeg, "PNG"));
+    QVERIFY(WriteWhitePng(notJpeg));
 
     CVelmoraDlg dlg;
     ScriptedChooser opens{{notJpeg}};
@@ -595,9 +601,7 @@ void MainDialogTest::otherDropsAreRefused()
 {
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("photo.png"));
-    QImage picture(60, 80, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QVERIFY(picture.save(png, "PNG"));
+    QVERIFY(WriteWhitePng(png));
 
     CVelmoraDlg dlg;
     ScriptedChooser opens{{kAcceptedPhoto}};

@@ -8,6 +8,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "engine/hsi.h"
+#include "velmora/background_rule.h"
 
 namespace velmora {
 
@@ -109,6 +110,15 @@ bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict) 
         verdict.backgroundOk = !walk.firstFailure.has_value();
     }
     return verdict.backgroundOk;
+}
+
+bool IsAcceptedBackgroundColour(std::uint8_t blue, std::uint8_t green, std::uint8_t red, const CheckSettings& settings) {
+    // A strip of that colour, walked as the photo's strips are: the same conversions, the same rule.
+    CheckSettings oneStrip = settings;
+    oneStrip.jc_a = oneStrip.jc_b = oneStrip.dst_width = 1;
+    const Image patch(1, 1, CV_8UC3, cv::Scalar(blue, green, red));
+    const BackgroundWalk walk = WalkBackground(patch, oneStrip);
+    return walk.examined && !walk.firstFailure;
 }
 
 bool CheckBackground(const Image& photo, const CheckSettings& settings, CheckVerdict& verdict) {

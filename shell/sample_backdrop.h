@@ -6,5 +6,5 @@
 
 #include "velmora/check_types.h"
 
-// Blue when red or blue backgrounds are allowed (the usual colour of such photos), else white.
+// Blue when the settings accept it (the usual colour of such photos), else red, else white.
 QColor SampleBackdrop(const velmora::CheckSettings& settings);

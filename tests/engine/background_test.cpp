@@ -11,6 +11,7 @@
 
 #include "engine/background.h"
 #include "engine/hsi.h"
+#include "velmora/background_rule.h"
 
 using namespace velmora;
 
@@ -403,5 +404,33 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, BackgroundPhotoTest,
                                          PhotoCase{"id_white.jpg", 1, true},
                                          PhotoCase{"id_blue.jpg", 1, true},
                                          PhotoCase{"id_blue.jpg", 0, false}));
+
+// One plain colour judged as a strip of it would be, whatever the photo's strip sizes.
+TEST(BackgroundColour, IsJudgedAsAStripOfItWouldBe) {
+    struct Row {
+        const char* what;
+        cv::Vec3b bgr;
+        int bgc;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {"white, white rule", {250, 250, 250}, 0, true},
+        {"grey too dark for white", {200, 200, 200}, 0, false},
+        {"blue under the white rule", {220, 100, 50}, 0, false},
+        {"blue under the red-or-blue rule", {220, 100, 50}, 1, true},
+        {"ID blue RGB (67, 142, 219)", {219, 142, 67}, 1, true},
+        {"pure red, hue 0", {0, 0, 255}, 1, true},
+        {"green", {40, 200, 40}, 1, false},
+    };
+    for (const Row& row : rows) {
+        CheckSettings settings = RuleSettings(row.bgc);
+        settings.jc_a = 138;  // the photo's strips play no part
+        EXPECT_EQ(IsAcceptedBackgroundColour(row.bgr[0], row.bgr[1], row.bgr[2], settings), row.accepted) << row.what;
+        // The same answer as a whole photo of that colour gets.
+        const Image photo(settings.dst_height, settings.dst_width, CV_8UC3, cv::Scalar(row.bgr[0], row.bgr[1], row.bgr[2]));
+        CheckVerdict verdict;
+        EXPECT_EQ(CheckBackground(photo, settings, verdict), row.accepted) << row.what;
+    }
+}
 
 }  // namespace

@@ -171,6 +171,13 @@ void ShellPartsTest::sampleBackdropPassesTheBackgroundRule_data()
     narrowBlue.blue_h_min = 3.6f;  // a blue band narrowed from both sides still holds it
     narrowBlue.blue_h_max = 3.8f;
     QTest::newRow("narrower blue band") << narrowBlue << false;
+    CheckSettings noBlue = Calibrated();
+    noBlue.blue_h_min = 4.6f;  // purples only: the sample turns red
+    noBlue.blue_h_max = 4.8f;
+    QTest::newRow("no blue in the band") << noBlue << false;
+    CheckSettings brightOnly = Calibrated();
+    brightOnly.i_min = 0.99f;  // no blue is bright enough; a pure red still passes by its hue of 0
+    QTest::newRow("hue bands out of reach") << brightOnly << false;
 }
 
 void ShellPartsTest::sampleBackdropPassesTheBackgroundRule()

@@ -40,8 +40,31 @@ void CReasonLine::Show(ReasonTone tone, const QString& text)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, ToneColour(tone));
     setPalette(colours);
-    setText(text);
-    setToolTip(QString());
+    m_fullText = text;
+    FitText();
+}
+
+void CReasonLine::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    FitText();
+}
+
+void CReasonLine::FitText()
+{
+    // Whole lines are dropped from the end rather than cut through by the frame; the first line,
+    // the most important, always stays, and the tooltip keeps everything whenever less is seen.
+    QStringList lines = m_fullText.split(QLatin1Char('\n'));
+    const qsizetype total = lines.size();
+    const QRect room = contentsRect();
+    const auto fits = [&] {
+        const int flags = int(alignment()) | Qt::TextWordWrap;
+        return fontMetrics().boundingRect(room, flags, lines.join(QLatin1Char('\n'))).height() <= room.height();
+    };
+    while (lines.size() > 1 && !fits())
+        lines.removeLast();
+    setText(lines.join(QLatin1Char('\n')));
+    setToolTip(lines.size() == total && fits() ? QString() : m_fullText);
 }
 
 void CReasonLine::ShowHint()

@@ -11,7 +11,7 @@ class CReasonLine : public QLabel {
 public:
     explicit CReasonLine(QWidget* parent);
 
-    // The text is plain; the tone picks its colour.
+    // The text is plain; the tone picks its colour. Lines past the strip's frame go to the tooltip.
     void Show(ReasonTone tone, const QString& text);
     // What the window says before anything was opened.
     void ShowHint();
@@ -20,6 +20,12 @@ public:
 
     ReasonTone Tone() const { return m_tone; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void FitText();
+
     ReasonTone m_tone = ReasonTone::Hint;
+    QString m_fullText;
 };

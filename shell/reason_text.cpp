@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <vector>
 
 #include <QStringList>
 
@@ -234,10 +235,16 @@ ReasonText DescribeOutcome(const CheckOutcome& outcome, const CheckSettings& set
         break;
     }
 
+    // A photo stored sideways under a rotation tag is told first to turn it: that one step is what
+    // its owner has to do, whatever else its stored size fails.
+    std::vector<Reason> reasons = outcome.reasons;
+    if (TurnedByTag(outcome))
+        std::ranges::stable_partition(reasons, [](const Reason& r) { return r.finding == Finding::NotUpright; });
+
     // Two lines at most: the first reason, and the next one that says something new.
     QStringList lines;
     bool stretched = false;
-    for (const Reason& reason : outcome.reasons) {
+    for (const Reason& reason : reasons) {
         const QString line = WordReason(reason, outcome, settings);
         if (line.isEmpty() || lines.contains(line))
             continue;

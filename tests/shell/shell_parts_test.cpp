@@ -12,6 +12,7 @@
 #include "engine/background.h"
 #include "velmora/settings.h"
 #include "shell/photo_drop.h"
+#include "shell/reason_line.h"
 #include "shell/reason_text.h"
 #include "shell/requirements_card.h"
 #include "shell/sample_backdrop.h"
@@ -68,6 +69,8 @@ private slots:
     void reasonLineExplainsEachVerdict_data();
     void reasonLineExplainsEachVerdict();
     void everyFindingIsWorded();
+    void reasonLineKeepsWholeLines_data();
+    void reasonLineKeepsWholeLines();
     void dropsOpenOnlyOneLocalPhoto_data();
     void dropsOpenOnlyOneLocalPhoto();
 };
@@ -273,6 +276,13 @@ void ShellPartsTest::reasonLineExplainsEachVerdict_data()
     QTest::newRow("landscape with a rotation tag")
         << turned << calibrated << ReasonTone::Failure
         << QStringLiteral("照片为横向 472 × 354（带旋转标记，看图软件会竖着显示），请旋转后另存再打开");
+    CheckOutcome turnedAndShort =
+        rejected({bound(Finding::TooShort, 354, 412, {}), bound(Finding::NotUpright, 0.75, 1.0, 2.0)}, {472, 354});
+    turnedAndShort.orientation = 6;
+    QTest::newRow("short only as stored: the rotation tag leads")
+        << turnedAndShort << calibrated << ReasonTone::Failure
+        << QStringLiteral("照片为横向 472 × 354（带旋转标记，看图软件会竖着显示），请旋转后另存再打开\n"
+                          "像素过少：照片 472 × 354，高应至少 413 像素");
     QTest::newRow("landscape") << rejected({bound(Finding::NotUpright, 0.75, 1.0, 2.0)}, {472, 354}) << calibrated
                                << ReasonTone::Failure << QStringLiteral("照片为横向 472 × 354，应为竖幅（高大于宽）");
     QTest::newRow("square") << rejected({bound(Finding::NotUpright, 1.0, 1.0, 2.0)}, {400, 400}) << calibrated
@@ -329,6 +339,35 @@ void ShellPartsTest::everyFindingIsWorded()
         reason.measured = 1.5;
         QVERIFY2(!WordReason(reason, CheckOutcome{}, Calibrated()).isEmpty(), qPrintable(QString::number(finding)));
     }
+}
+
+void ShellPartsTest::reasonLineKeepsWholeLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("inTooltip");  // the whole text, because not all of it can be seen
+    const QString wrapping = QStringLiteral("照片为横向 472 × 354（带旋转标记，看图软件会竖着显示），请旋转后另存再打开");
+    const QString shortLine = QStringLiteral("像素过少：照片 472 × 354，高应至少 413 像素");
+    const QString twoShort = QStringLiteral("审核通过，可点击“保存照片”\n") + shortLine;
+    QTest::newRow("one line") << shortLine << shortLine << false;
+    QTest::newRow("two short lines") << twoShort << twoShort << false;
+    QTest::newRow("one line wrapped in two") << wrapping << wrapping << false;
+    QTest::newRow("a wrapping line keeps only itself") << wrapping + QLatin1Char('\n') + shortLine << wrapping << true;
+    const QString tooLong = wrapping + wrapping + wrapping;
+    QTest::newRow("the first line stays however long") << tooLong + QLatin1Char('\n') + shortLine << tooLong << true;
+    QTest::newRow("one line too long for the strip") << tooLong << tooLong << true;
+}
+
+void ShellPartsTest::reasonLineKeepsWholeLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(bool, inTooltip);
+    CReasonLine line(nullptr);
+    line.resize(394, 42);  // its place under the preview in the main window
+    line.Show(ReasonTone::Failure, text);
+    QCOMPARE(line.text(), shown);
+    QCOMPARE(line.toolTip(), inTooltip ? text : QString());
 }
 
 void ShellPartsTest::dropsOpenOnlyOneLocalPhoto_data()

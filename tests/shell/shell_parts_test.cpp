@@ -27,7 +27,8 @@ Q_DECLARE_METATYPE(ReasonTone)
 
 namespace {
 
-// The shipped thresholds as the calibrated setting.ini gives them.
+// Settings shaped like the shipped file (white, blue and red; a pixel minimum; a KiB window) but
+// with figures of their own, so a wording follows the settings given, not the file on disk.
 CheckSettings Calibrated()
 {
     CheckSettings settings;

@@ -16,7 +16,7 @@ for header in jpeglib.h jerror.h jmorecfg.h; do ln -s "/usr/include/$header" "$j
 ln -s "$(dpkg -L libjpeg62-turbo-dev | grep '/jconfig\.h$' | head -n 1)" "$jpeg_headers/"
 
 shopt -s nullglob
-sources=(engine/*.cpp tools/velmora_check.cpp tools/velmora_check/*.cpp tools/batch/*.cpp)
+sources=(engine/*.cpp batch/velmora_check.cpp batch/velmora_check/*.cpp)
 printf '%s\n' "${sources[@]}" | xargs -P "$(nproc)" -I{} \
     "$compiler" -std=c++20 -fsyntax-only -Werror -Wall -Wextra -Wpedantic -Wshadow -Wconversion \
     -Wno-sign-conversion -isystem /usr/include/opencv4 -isystem "$jpeg_headers" -isystem /usr/include/libpng16 \

@@ -26,6 +26,7 @@
 #include "velmora/program_dir.h"
 #include "velmora/settings.h"
 #include "velmora_check/check_photo.h"
+#include "velmora_check/command_line.h"
 #include "velmora_check/english.h"
 #include "velmora_check/html_report.h"
 #include "velmora_check/inputs.h"
@@ -97,7 +98,7 @@ std::optional<Options> ParseArguments(int argc, char** argv)
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (optionsEnded || arg.empty() || arg.front() != '-' || arg == "-")
-            options.inputs.emplace_back(argv[i]);
+            options.inputs.push_back(PathFromText(argv[i]));
         else if (arg == "--")
             optionsEnded = true;
         else if (arg == "--json")
@@ -107,15 +108,15 @@ std::optional<Options> ParseArguments(int argc, char** argv)
         else if (arg == "--quiet")
             options.quiet = true;
         else if (arg == "--settings" && hasValue)
-            options.settingsFile = argv[++i];
+            options.settingsFile = PathFromText(argv[++i]);
         else if (arg == "--save-dir" && hasValue)
-            options.saveDir = argv[++i];
+            options.saveDir = PathFromText(argv[++i]);
         else if (arg == "--report" && hasValue)
-            options.report = argv[++i];
+            options.report = PathFromText(argv[++i]);
         else if (arg == "--files-from" && hasValue)
-            options.filesFrom.emplace_back(argv[++i]);
+            options.filesFrom.push_back(PathFromText(argv[++i]));
         else if (arg == "--report-from" && hasValue)
-            options.reportFrom.emplace_back(argv[++i]);
+            options.reportFrom.push_back(PathFromText(argv[++i]));
         else if (arg == "--jobs" && hasValue && JobCount(argv[i + 1]))
             options.jobs = *JobCount(argv[++i]);
         else
@@ -183,7 +184,7 @@ bool CollectInputs(const Options& options, Inputs& inputs)
             return false;
         }
         for (const std::string& entry : ReadList(*in, options.nulSeparated ? '\0' : '\n'))
-            AddInput(fs::path(std::u8string(entry.begin(), entry.end())), inputs);
+            AddInput(PathFromText(entry), inputs);
         if (in->bad()) {
             Complain(list, "cannot read the whole list of photos");
             return false;
@@ -275,8 +276,7 @@ int MakeReportFromResults(const Options& options)
         [&records](ThumbnailMaker& thumbnails, std::size_t i) {
             PhotoRecord record = std::move(records[i]);
             if (record.normalisedSize) {
-                const std::u8string file(record.file.begin(), record.file.end());
-                record.thumbnail = thumbnails.OfFile(fs::path(file), *record.normalisedSize);
+                record.thumbnail = thumbnails.OfFile(PathFromText(record.file), *record.normalisedSize);
             }
             return record;
         },
@@ -396,7 +396,13 @@ int main(int argc, char** argv)
     // Nothing is expected to throw; if something does (memory exhausted), say so and fail
     // rather than abort without a word.
     try {
-        return Run(argc, argv);
+        UseByteStreams();
+        std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+        std::vector<char*> pointers;
+        for (std::string& argument : arguments)
+            pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        return Run(static_cast<int>(arguments.size()), pointers.data());
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "velmora-check: stopped: " << error.what() << '\n';

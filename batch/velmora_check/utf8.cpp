@@ -49,4 +49,9 @@ std::string PathText(const std::filesystem::path& path)
     return {text.begin(), text.end()};
 }
 
+std::filesystem::path PathFromText(std::string_view text)
+{
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 }  // namespace velmora_check

@@ -13,4 +13,7 @@ std::string ValidUtf8(std::string_view text);
 // The path as UTF-8 text, the way it was given (no normalisation).
 std::string PathText(const std::filesystem::path& path);
 
+// The path named by UTF-8 text (an argument, a list entry): on POSIX the same bytes.
+std::filesystem::path PathFromText(std::string_view text);
+
 }  // namespace velmora_check

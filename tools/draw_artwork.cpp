@@ -5,6 +5,8 @@
 //
 // Usage: draw_artwork <repository root>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QColor>
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +31,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "shell/dialog_units.h"
@@ -887,6 +890,43 @@ void writeScaled(const QString& base, QSize logical, bool opaque, const Painting
     writeImage(render(logical, 2, opaque, paint), base + QStringLiteral("@2x.png"), "png");
 }
 
+// The Windows icon file: one PNG-compressed entry per size, which Windows reads since Vista.
+void writeIcon(const QString& path, std::initializer_list<int> sizes)
+{
+    QByteArray header, images;
+    const auto put16 = [](QByteArray& out, int value) {
+        out.append(char(value & 0xff)).append(char((value >> 8) & 0xff));
+    };
+    const auto put32 = [&](QByteArray& out, qsizetype value) {
+        put16(out, int(value & 0xffff));
+        put16(out, int((value >> 16) & 0xffff));
+    };
+    put16(header, 0);  // reserved
+    put16(header, 1);  // an icon, not a cursor
+    put16(header, int(sizes.size()));
+    const qsizetype dataStart = 6 + 16 * qsizetype(sizes.size());
+    for (const int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!render(QSize(size, size), 1, false, [size](QPainter& p) { drawAppMark(p, QRectF(0, 0, size, size)); })
+                 .save(&buffer, "png"))
+            fail(QStringLiteral("cannot encode the %1-pixel icon").arg(size));
+        header.append(char(size >= 256 ? 0 : size)).append(char(size >= 256 ? 0 : size));  // 0 means 256
+        header.append(char(0)).append(char(0));  // no palette, reserved
+        put16(header, 1);   // colour planes
+        put16(header, 32);  // bits per pixel
+        put32(header, png.size());
+        put32(header, dataStart + images.size());
+        images += png;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(header + images) != header.size() + images.size() ||
+        !file.commit())
+        fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    std::printf("wrote %s (%d sizes)\n", qPrintable(QDir::toNativeSeparators(path)), int(sizes.size()));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -953,5 +993,6 @@ int main(int argc, char* argv[])
     for (const int size : {16, 32, 48})
         writeScaled(root.filePath(QStringLiteral("res/velmora-%1").arg(size)), QSize(size, size), false,
                     [size](QPainter& p) { drawAppMark(p, QRectF(0, 0, size, size)); });
+    writeIcon(root.filePath(QStringLiteral("res/velmora.ico")), {16, 24, 32, 48, 64, 256});
     return EXIT_SUCCESS;
 }

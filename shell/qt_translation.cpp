@@ -6,7 +6,15 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-QString QtTranslationsFolder() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
+QString QtTranslationsFolder()
+{
+    // A self-contained copy (the Windows programs) carries them in translations/ beside itself;
+    // an installed Qt keeps them in its own folder.
+    const QDir beside(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")));
+    if (QFileInfo(beside.filePath(QStringLiteral("qtbase_zh_CN.qm"))).isFile())
+        return beside.path();
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
 
 bool InstallChineseQtTexts(QTranslator& translator, const QString& folder)
 {

@@ -5,7 +5,8 @@
 
 class QTranslator;
 
-// Where Qt's translations are installed (Debian: qt6-translations-l10n).
+// Where Qt's translations are: translations/ beside the program when it carries its own,
+// otherwise Qt's installed folder (Debian: qt6-translations-l10n).
 QString QtTranslationsFolder();
 
 // Loads qtbase_zh_CN from the folder into the translator and installs it in the application,

@@ -30,6 +30,7 @@
 #include "shell/reason_text.h"
 #include "shell/requirements_card.h"
 #include "shell/sample_backdrop.h"
+#include "shell/window_fit.h"
 
 namespace {
 
@@ -100,11 +101,14 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     // Window managers find the frameless window by this title; it is drawn nowhere.
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(m_hIcon);
-    QFont dialogFont = font();
-    dialogFont.setPointSize(9);
-    setFont(dialogFont);
-
     m_baseUnits = DialogBaseUnitsForDpi(logicalDpiX(), logicalDpiY());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen)
+        m_fitScale = ScaleToFit(DialogUnitsToPixels(kMainDialogUnits, m_baseUnits).size(),
+                                screen->availableGeometry().size());
+    QFont dialogFont = font();
+    dialogFont.setPointSizeF(9 * m_fitScale);
+    setFont(dialogFont);
     setFixedSize(ToPixels(kMainDialogUnits).size());
     m_background = LoadSharpPixmap(QString::fromLatin1(kBackgroundPicture));
     m_samplePortrait = LoadSharpPixmap(QString::fromLatin1(kSamplePortraitPicture));
@@ -152,14 +156,17 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     connect(m_saveButton, &QPushButton::clicked, this, &CVelmoraDlg::OnSavePhoto);
     connect(&m_checkWatcher, &QFutureWatcher<CheckRun>::finished, this, &CVelmoraDlg::OnCheckFinished);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (screen) {
         QRect centred(QPoint(), size());
         centred.moveCenter(screen->availableGeometry().center());
         move(centred.topLeft());
     }
 }
 
-QRect CVelmoraDlg::ToPixels(const QRect& dialogUnits) const { return DialogUnitsToPixels(dialogUnits, m_baseUnits); }
+QRect CVelmoraDlg::ToPixels(const QRect& dialogUnits) const
+{
+    return ScaledRect(DialogUnitsToPixels(dialogUnits, m_baseUnits), m_fitScale);
+}
 
 void CVelmoraDlg::paintEvent(QPaintEvent*)
 {

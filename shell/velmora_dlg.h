@@ -133,6 +133,7 @@ private:
     std::optional<CBusyCursor> m_busy;  // set exactly while a check runs
     QIcon m_hIcon;
     DialogBaseUnits m_baseUnits;
+    double m_fitScale = 1.0;  // below 1 where the window is shrunk to fit its screen
     SharpPixmap m_background;
     SharpPixmap m_samplePortrait;
     CPictureButton* m_openButton = nullptr;

@@ -18,6 +18,7 @@
 #include "shell/sample_backdrop.h"
 #include "shell/size_text.h"
 #include "shell/velmora_dlg.h"
+#include "shell/window_fit.h"
 
 using namespace velmora;
 
@@ -74,6 +75,8 @@ private slots:
     void reasonLineKeepsWholeLines();
     void dropsOpenOnlyOneLocalPhoto_data();
     void dropsOpenOnlyOneLocalPhoto();
+    void windowShrinksOnlyToFitItsScreen_data();
+    void windowShrinksOnlyToFitItsScreen();
 };
 
 void ShellPartsTest::limitsAreNeverRounded_data()
@@ -425,6 +428,32 @@ void ShellPartsTest::dropsOpenOnlyOneLocalPhoto()
     QCOMPARE(!path.isEmpty(), opens);
     if (opens)
         QCOMPARE(path, QFileInfo(urls.front().toLocalFile()).absoluteFilePath());
+}
+
+void ShellPartsTest::windowShrinksOnlyToFitItsScreen_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<double>("scale");
+    // Logical pixels: 702 x 485 is the window at any scaling, the screen shrinks as scaling grows.
+    QTest::newRow("fits") << QSize(702, 485) << QSize(1600, 1160) << 1.0;
+    QTest::newRow("exactly fits") << QSize(702, 485) << QSize(702, 485) << 1.0;
+    QTest::newRow("200 % on 1280 x 800, taskbar below") << QSize(702, 485) << QSize(640, 380) << 380.0 / 485;
+    QTest::newRow("too narrow only") << QSize(702, 485) << QSize(600, 900) << 600.0 / 702;
+    QTest::newRow("no screen known") << QSize(702, 485) << QSize() << 1.0;
+}
+
+void ShellPartsTest::windowShrinksOnlyToFitItsScreen()
+{
+    QFETCH(QSize, window);
+    QFETCH(QSize, available);
+    QFETCH(double, scale);
+    const double fit = ScaleToFit(window, available);
+    QCOMPARE(fit, scale);
+    const QRect shown = ScaledRect(QRect(QPoint(), window), fit);
+    if (!available.isEmpty()) {
+        QVERIFY(shown.width() <= available.width() && shown.height() <= available.height());
+    }
 }
 
 QTEST_MAIN(ShellPartsTest)

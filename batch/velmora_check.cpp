@@ -13,12 +13,6 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <opencv2/core/utility.hpp>
 
 #include "velmora/export.h"
@@ -139,15 +133,6 @@ std::optional<Options> ParseArguments(int argc, char** argv)
 void Complain(const fs::path& path, std::string_view message)
 {
     std::cerr << "velmora-check: " << PathText(path) << ": " << message << '\n';
-}
-
-bool IsTerminal(std::FILE* stream)
-{
-#ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
-#endif
 }
 
 // A list or results file to read, "-" being standard input; no stream for a folder or a file

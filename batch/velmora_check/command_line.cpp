@@ -9,6 +9,8 @@
 #include <io.h>
 
 #include <cstdio>
+#else
+#include <unistd.h>
 #endif
 
 namespace velmora_check {
@@ -51,11 +53,19 @@ void UseByteStreams()
     SetConsoleOutputCP(CP_UTF8);
 }
 
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+std::string_view PathSeparators() { return "/\\"; }
+
 #else
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 void UseByteStreams() {}
+
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+std::string_view PathSeparators() { return "/"; }
 
 #endif
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "command_line.h"
 #include "utf8.h"
 
 namespace velmora_check {
@@ -158,11 +159,7 @@ std::string CardHtml(const PhotoRecord& record)
     html += "</div><figcaption><span class=\"verdict\">" + HtmlEscape(record.outcome.Label()) +
             "</span>";
     // The name stands out; the folder tells same-named photos apart.
-#ifdef _WIN32
-    const std::size_t slash = record.file.find_last_of("/\\");
-#else
-    const std::size_t slash = record.file.find_last_of('/');
-#endif
+    const std::size_t slash = record.file.find_last_of(PathSeparators());
     const std::string_view file = record.file;
     html += "<span class=\"name\" title=\"" + HtmlEscape(file) + "\">" +
             HtmlEscape(slash == std::string::npos ? file : file.substr(slash + 1)) + "</span>";

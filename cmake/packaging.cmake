@@ -13,4 +13,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # the file dialogs and message boxes Chinese.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-wqy-microhei, qt6-translations-l10n")
+# The licence and the notices of the components the program links.
+install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES.md"
+    DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 include(CPack)

@@ -29,14 +29,6 @@ export QT_QPA_PLATFORM=xcb
 
 . "$(dirname "$0")/x_session.sh"
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 window_position() {
     xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y)=' | tr '\n' ' '
 }

@@ -1,5 +1,14 @@
-# Helpers of the process tests that drive a program on a virtual X server with xdotool: sourced,
-# with the program's process id in $pid and a scratch folder in $work.
+# Helpers of the process tests that drive a program on a virtual X server with xdotool. Sourcing
+# this makes a scratch folder, $work, removed at exit together with the program, whose process id
+# the test keeps in $pid.
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
 

@@ -257,9 +257,10 @@ CVelmoraDlg::CBusyCursor::~CBusyCursor() { QGuiApplication::restoreOverrideCurso
 
 void CVelmoraDlg::OnExitApp()
 {
-    // A check still running is abandoned rather than waited for: the program ends at once.
+    // A check still running is abandoned rather than waited for: the program ends at once,
+    // without the destructors of what that check still uses (no exit handlers are registered).
     if (CheckRunning())
-        std::quick_exit(0);
+        std::_Exit(0);
     std::exit(0);
 }
 

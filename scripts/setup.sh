@@ -16,15 +16,17 @@ packages=(
 )
 
 # Extra groups on request: "fuzz" adds clang and its libFuzzer runtime, "package" the tools
-# CPack's Debian generator uses to find library dependencies, "windows" the MinGW-w64 cross
-# compiler for the compile-only check of the Windows lines, "test" the browser that renders
+# CPack's Debian generator uses to find library dependencies, "windows" what the Windows
+# edition is built, packed and tested with (the MinGW-w64 cross compiler, the tools that fetch and
+# build the libraries' Debian sources, NSIS, Wine), "test" the browser that renders
 # the batch report and GNU parallel for the scale-out recipe, "fixtures" dlib and its face
 # landmark model for tools/make_calibration_fixtures.
 for group in "$@"; do
     case "$group" in
         fuzz) packages+=(clang libclang-rt-14-dev) ;;
         package) packages+=(dpkg-dev file) ;;
-        windows) packages+=(g++-mingw-w64-x86-64-posix) ;;
+        windows) packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
+                            nasm ninja-build dpkg-dev libwine-dev qt6-base-dev-tools nsis wine wine64 imagemagick) ;;
         test) packages+=(chromium parallel) ;;
         fixtures) packages+=(libdlib-dev libdlib-data) ;;
         *) echo "setup.sh: unknown group $group" >&2; exit 2 ;;

@@ -1,0 +1,2 @@
+/* See wintab.h beside this file. */
+#include "/usr/include/wine/wine/windows/pktdef.h"

@@ -11,9 +11,10 @@ namespace velmora {
 
 namespace {
 
-// Normalised correlation of an eye with its mirrored partner; measured 0.6-0.95 on the
-// calibration faces, below 0.5 on a closed or covered eye.
-constexpr double kMinMirrorMatch = 0.5;
+// Normalised correlation of an eye with its mirrored partner below which there is no partner.
+constexpr double kMinMirrorMatch = 0.4;
+// How far, as a share of the face's width, the partner's partner may land from the eye.
+constexpr double kMaxReturnMiss = 0.05;
 
 }  // namespace
 
@@ -46,42 +47,79 @@ std::vector<cv::Rect> EyeDetector::Detect(const cv::Mat& grey, const cv::Rect& f
     return eyes;
 }
 
-std::optional<double> MeasureRoll(EyeDetector& detector, const cv::Mat& grey, const cv::Rect& face)
+namespace {
+
+// Where the mirror image of `eye` lies across the face, and how well it matches; searched within
+// a roll of about 20 degrees. Mirroring turns a rolled eye the other way: with the roll known
+// roughly, the mirror image is turned back by twice that before it is sought.
+struct Partner {
+    cv::Rect where;
+    double match = 0;
+};
+
+std::optional<Partner> FindMirroredPartner(const cv::Mat& grey, const cv::Rect& face, const cv::Rect& eye, double roll)
 {
-    // The eye the cascade is surest of (the largest box), on either side.
-    const std::vector<cv::Rect> eyes = detector.Detect(grey, face);
-    if (eyes.empty())
-        return std::nullopt;
-    const cv::Rect eye = *std::max_element(eyes.begin(), eyes.end(),
-                                           [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
-    // Its mirror image is sought on the other side of the face: the line from a point to its
-    // mirrored partner is square to the face's axis of symmetry, so its angle is the roll,
-    // wherever inside the eye the box happens to be centred.
-    const cv::Point2d centre(eye.x + eye.width / 2.0, eye.y + eye.height / 2.0);
-    const bool leftSide = centre.x < face.x + face.width / 2.0;
-    // The partner lies across the box's middle, within a roll of about 20 degrees.
-    const double across = 2.0 * (face.x + face.width / 2.0) - centre.x;
+    const int across = 2 * face.x + face.width - eye.x - eye.width;  // the box's middle as the mirror
     const int reachX = face.width / 5, reachY = face.width / 6;
-    const cv::Rect search = cv::Rect(static_cast<int>(across) - eye.width / 2 - reachX, eye.y - reachY,
-                                     eye.width + 2 * reachX, eye.height + 2 * reachY) &
-                            cv::Rect(0, 0, grey.cols, grey.rows);
+    const cv::Rect search =
+        cv::Rect(across - reachX, eye.y - reachY, eye.width + 2 * reachX, eye.height + 2 * reachY) &
+        cv::Rect(0, 0, grey.cols, grey.rows);
     if (search.width <= eye.width || search.height <= eye.height)
         return std::nullopt;
     cv::Mat mirrored, scores;
     cv::flip(grey(eye), mirrored, 1);
+    if (roll != 0) {
+        const cv::Point2f middle(static_cast<float>(eye.width) / 2, static_cast<float>(eye.height) / 2);
+        cv::warpAffine(mirrored, mirrored, cv::getRotationMatrix2D(middle, -2 * roll, 1.0), mirrored.size(),
+                       cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+    }
     cv::matchTemplate(grey(search), mirrored, scores, cv::TM_CCOEFF_NORMED);
-    double best = 0;
+    Partner partner;
     cv::Point at;
-    cv::minMaxLoc(scores, nullptr, &best, nullptr, &at);
-    // A weak match is no partner: a closed eye, a glint on glasses, hair over one side.
-    if (best < kMinMirrorMatch)
+    cv::minMaxLoc(scores, nullptr, &partner.match, nullptr, &at);
+    partner.where = cv::Rect(search.tl() + at, eye.size());
+    return partner;
+}
+
+cv::Point2d Centre(const cv::Rect& r) { return {r.x + r.width / 2.0, r.y + r.height / 2.0}; }
+
+}  // namespace
+
+std::optional<double> MeasureRoll(EyeDetector& detector, const cv::Mat& grey, const cv::Rect& face)
+{
+    // The eye the cascade is surest of (the largest box); when it finds none (thick frames of
+    // glasses often hide them), the left eye where a face box usually has it.
+    const std::vector<cv::Rect> eyes = detector.Detect(grey, face);
+    const cv::Rect eye =
+        eyes.empty() ? cv::Rect(face.x + face.width * 17 / 100, face.y + face.height * 27 / 100, face.width * 22 / 100,
+                                face.width * 22 / 100)
+                     : *std::max_element(eyes.begin(), eyes.end(),
+                                         [](const cv::Rect& a, const cv::Rect& b) { return a.area() < b.area(); });
+    if ((eye & cv::Rect(0, 0, grey.cols, grey.rows)) != eye)
         return std::nullopt;
-    const cv::Point2d partner(search.x + at.x + eye.width / 2.0, search.y + at.y + eye.height / 2.0);
-    const cv::Point2d line = leftSide ? partner - centre : centre - partner;
+    // The line from a point to its mirrored partner is square to the face's axis of symmetry,
+    // so its angle is the roll, wherever inside the eye the box happens to lie. The partner's
+    // own mirror image has to lead back to where it came from, or the match was chance (a brow,
+    // a glint, hair over one eye).
+    const bool leftSide = Centre(eye).x < face.x + face.width / 2.0;
+    const auto rollTo = [&](const cv::Rect& partner) {
+        const cv::Point2d line = leftSide ? Centre(partner) - Centre(eye) : Centre(eye) - Centre(partner);
+        return std::atan2(line.y, line.x) * 180.0 / std::numbers::pi;
+    };
+    const auto rough = FindMirroredPartner(grey, face, eye, 0.0);
+    if (!rough)
+        return std::nullopt;
+    const double roll = rollTo(rough->where);
+    const auto there = FindMirroredPartner(grey, face, eye, roll);
+    if (!there || there->match < kMinMirrorMatch)
+        return std::nullopt;
+    const auto back = FindMirroredPartner(grey, face, there->where, roll);
+    if (!back || cv::norm(Centre(back->where) - Centre(eye)) > face.width * kMaxReturnMiss)
+        return std::nullopt;
     // Eyes closer than a quarter of the face's width apart are not a pair.
-    if (line.x < face.width / 4.0)
+    if (std::abs(Centre(there->where).x - Centre(eye).x) < face.width / 4.0)
         return std::nullopt;
-    return std::atan2(line.y, line.x) * 180.0 / std::numbers::pi;
+    return rollTo(there->where);
 }
 
 }  // namespace velmora

@@ -94,7 +94,7 @@ int main(int argc, char** argv)
             const int left = face.x + static_cast<int>(over * face.width);
             print("side", -over, defects::Shift(photo, -left, 0));
         }
-        const int width = face.x - face.width / 5 - 12;
+        const int width = face.x - face.width / 20 - 12;
         print("clutter", 1, defects::Paste(photo, scene, cv::Rect(12, face.y - face.height / 4, width, face.height * 3 / 4)));
     }
 }

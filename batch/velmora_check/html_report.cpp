@@ -83,7 +83,7 @@ figcaption { min-width: 0; font-size: 12px; }
 .name { display: block; font-size: 13px; overflow-wrap: anywhere; }
 .folder { display: block; color: #888; overflow-wrap: anywhere; }
 .reason { display: block; color: #555; margin-top: 2px; }
-.badge { font-weight: 600; font-size: 11px; color: #fff; background: #e67e00; border-radius: 8px; padding: 0 6px; margin-left: 4px; }
+.badge { display: inline-block; font-weight: 600; font-size: 11px; color: #fff; background: #e67e00; border-radius: 8px; padding: 0 6px; }
 .advice { display: block; color: #a35400; margin-top: 2px; }
 .accepted { --c: #248a3d; }
 .tip-1 { --c: #8e44ad; } .tip-3 { --c: #b8860b; } .tip-4 { --c: #d35400; }
@@ -161,16 +161,15 @@ std::string CardHtml(const PhotoRecord& record)
                     Percent(pixel->row + 0.5, size.height) + "\" title=\"first failing background pixel: row " +
                     std::to_string(pixel->row) + ", column " + std::to_string(pixel->column) + "\"></i>";
     }
-    html += "</div><figcaption><span class=\"verdict\">" + HtmlEscape(record.outcome.Label());
+    html += "</div><figcaption><span class=\"verdict\">" + HtmlEscape(record.outcome.Label()) + "</span>";
     // What the rules do not judge: a badge that says how much deserves a second look.
     if (!record.advisories.empty()) {
         std::string all;
         for (const AdvisoryNote& note : record.advisories)
             all += (all.empty() ? "" : "\n") + note.text;
-        html += " <span class=\"badge\" title=\"" + HtmlEscape(all) + "\">" + std::to_string(record.advisories.size()) +
+        html += "<span class=\"badge\" title=\"" + HtmlEscape(all) + "\">" + std::to_string(record.advisories.size()) +
                 (record.advisories.size() == 1 ? " advisory" : " advisories") + "</span>";
     }
-    html += "</span>";
     // The name stands out; the folder tells same-named photos apart.
 #ifdef _WIN32
     const std::size_t slash = record.file.find_last_of("/\\");

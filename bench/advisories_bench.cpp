@@ -42,27 +42,32 @@ Portrait Load(const char* file)
 
 const char* const kFiles[] = {"standard_hopper_white_1.jpg", "standard_bradney_blue_1.jpg", "standard_collins_red_1.jpg"};
 
+// The portrait and the eye cascade, or false (the benchmark skipped) when either is missing.
+bool Ready(benchmark::State& state, const Portrait& p, const std::optional<EyeDetector>& eyes)
+{
+    if (p.face.empty() || !eyes)
+        state.SkipWithError("fixture, face or eye cascade missing");
+    return !p.face.empty() && eyes;
+}
+
 void BM_AllAdvisories(benchmark::State& state)
 {
     const Portrait p = Load(kFiles[state.range(0)]);
     auto eyes = EyeDetector::Load(kProgramDir / kEyeCascadeFileName);
-    if (p.face.empty() || !eyes) {
-        state.SkipWithError("fixture, face or eye cascade missing");
+    if (!Ready(state, p, eyes))
         return;
-    }
     for (auto _ : state)
         benchmark::DoNotOptimize(JudgeAdvisories(MeasureAdvisories(p.photo, p.face, &*eyes)));
 }
 BENCHMARK(BM_AllAdvisories)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
+// Each measure alone (first argument) on the first two photos (second argument).
 void BM_EachMeasure(benchmark::State& state)
 {
     const Portrait p = Load(kFiles[state.range(1)]);
     auto eyes = EyeDetector::Load(kProgramDir / kEyeCascadeFileName);
-    if (p.face.empty() || !eyes) {
-        state.SkipWithError("fixture, face or eye cascade missing");
+    if (!Ready(state, p, eyes))
         return;
-    }
     for (auto _ : state) {
         switch (state.range(0)) {
         case 0: benchmark::DoNotOptimize(MeasureEdgeWidth(p.grey, p.face)); break;

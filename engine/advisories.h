@@ -50,8 +50,8 @@ std::optional<int> FindCrownRow(const Image& photo, const cv::Rect& face);
 // Free width between the face box and the nearer side edge, share of the photo width.
 double SideMargin(cv::Size photo, const cv::Rect& face);
 
-// Share of the band above and beside the head (outside an ellipse around it, above the mouth)
-// that carries strong edges.
+// Share of the band above the mouth, outside the head (from the crown down, a little wider than
+// the face box), that carries strong edges.
 std::optional<double> MeasureBusyBackground(const cv::Mat& grey, const cv::Rect& face, std::optional<int> crownRow);
 
 struct AdvisoryMeasures {

@@ -40,7 +40,7 @@ inline constexpr double kMinSideMargin = 0.07;
 
 // Share of the band beside and above the head with strong edges: undamaged photos 0-7.7 % (full
 // hair reaching past the face box), with a piece of a real scene pasted beside the head
-// 4.7-16 % (82 % of them above the bound).
+// 4.7-16 % (about four in five of them above the bound).
 inline constexpr double kMaxBusyShare = 0.08;
 
 }  // namespace velmora::advisory

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the running program on a virtual X server: the window with
-# an accepted photo at 100 %, 150 % and 200 % scaling, and a rejected photo with its reason.
+# an accepted photo at 100 %, 150 % and 200 % scaling, a rejected photo with its reason, and an
+# accepted photo with an advisory (a portrait blown up from 63 pixels: soft).
 #   docs/screenshots.sh [BUILD_DIR]     (default build/default; needs xvfb, xauth, xdotool)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,3 +44,4 @@ shot 1 tests/fixtures/id_white.jpg docs/main-window.png
 shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
 shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
 shot 1 tests/fixtures/face_large.jpg docs/rejected-photo.png
+shot 1 tests/fixtures/calibration/standard_franz_blue_1.jpg docs/accepted-advisory.png

@@ -16,21 +16,25 @@ constexpr std::size_t kMaxCascadeBytes = 64 * 1024 * 1024;
 
 }  // namespace
 
-std::optional<FaceDetector> FaceDetector::Load(const std::filesystem::path& cascadeFile)
+bool ReadCascade(const std::filesystem::path& cascadeFile, cv::CascadeClassifier& classifier)
 {
     const auto bytes = ReadFileBytes(cascadeFile, kMaxCascadeBytes);
     if (!bytes || bytes->empty())
-        return std::nullopt;
-    FaceDetector detector;
+        return false;
     try {
         const std::string text(bytes->begin(), bytes->end());
         cv::FileStorage storage(text, cv::FileStorage::READ | cv::FileStorage::MEMORY);
-        if (!storage.isOpened() || !detector.m_classifier.read(storage.getFirstTopLevelNode()) ||
-            detector.m_classifier.empty())
-            return std::nullopt;
+        return storage.isOpened() && classifier.read(storage.getFirstTopLevelNode()) && !classifier.empty();
     } catch (const cv::Exception&) {
-        return std::nullopt;
+        return false;
     }
+}
+
+std::optional<FaceDetector> FaceDetector::Load(const std::filesystem::path& cascadeFile)
+{
+    FaceDetector detector;
+    if (!ReadCascade(cascadeFile, detector.m_classifier))
+        return std::nullopt;
     return detector;
 }
 

@@ -15,12 +15,15 @@ namespace velmora {
 
 enum class FaceResult { NoSingleFace, BadlyPlacedFace, FaceAccepted };
 
+// Reads one of the image library's cascades through the native path (any name opens); false
+// when the file is missing, unreadable or not a cascade.
+bool ReadCascade(const std::filesystem::path& cascadeFile, cv::CascadeClassifier& classifier);
+
 // The image library's frontal-face cascade, read once. Detection changes the classifier's
 // working buffers, so one detector serves one thread.
 class FaceDetector {
 public:
-    // Reads the cascade through the native path (any name opens); nothing when the file is
-    // missing, unreadable or not a cascade.
+    // Reads the cascade; nothing when ReadCascade cannot.
     static std::optional<FaceDetector> Load(const std::filesystem::path& cascadeFile);
 
     // The faces in the photo, found on its equalised grey image.

@@ -7,6 +7,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "engine/advisories.h"
 #include "engine/background.h"
 #include "engine/decode.h"
 #include "engine/exif_orientation.h"
@@ -132,6 +133,7 @@ struct PhotoChecker::State {
     CheckSettings settings;
     std::filesystem::path programDir;
     std::optional<FaceDetector> detector;
+    std::optional<EyeDetector> eyes;
     std::map<TipImage, Image> tips;  // decoded on first use
 
     // One check from the first stage to the verdict.
@@ -296,6 +298,9 @@ private:
         FaceReport face = InspectFace(*m_state.detector, normalised, s, faceVerdict);
         m_outcome.faces = std::move(face.faces);
         m_outcome.placement = face.placement;
+        if (m_outcome.faces.size() == 1)
+            m_outcome.advisories = JudgeAdvisories(
+                MeasureAdvisories(normalised, m_outcome.faces.front(), m_state.eyes ? &*m_state.eyes : nullptr));
         Write(&CheckVerdict::faceOk, faceVerdict.faceOk);
         switch (face.result) {
         case FaceResult::NoSingleFace: {
@@ -326,6 +331,7 @@ PhotoChecker::PhotoChecker(const CheckSettings& settings, std::filesystem::path 
     m_state->settings = settings;
     m_state->programDir = std::move(programDir);
     m_state->detector = FaceDetector::Load(m_state->programDir / kFaceCascadeFileName);
+    m_state->eyes = EyeDetector::Load(m_state->programDir / kEyeCascadeFileName);
 }
 
 PhotoChecker::~PhotoChecker() = default;
@@ -333,6 +339,8 @@ PhotoChecker::PhotoChecker(PhotoChecker&&) noexcept = default;
 PhotoChecker& PhotoChecker::operator=(PhotoChecker&&) noexcept = default;
 
 bool PhotoChecker::HasFaceDetector() const noexcept { return m_state->detector.has_value(); }
+
+bool PhotoChecker::HasEyeDetector() const noexcept { return m_state->eyes.has_value(); }
 
 const CheckSettings& PhotoChecker::Settings() const noexcept { return m_state->settings; }
 

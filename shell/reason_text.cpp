@@ -224,6 +224,43 @@ QString WordReason(const Reason& reason, const CheckOutcome& outcome, const Chec
     return entry == std::end(kWordings) ? QString() : entry->word(reason, outcome, settings);
 }
 
+AdvisoryWords WordAdvisory(const velmora::Advisory& a)
+{
+    using velmora::AdvisoryKind;
+    const QString measured = QString::number(a.measured, 'f', 1);
+    const QString bound = QString::number(a.threshold, 'g', 3);
+    switch (a.kind) {
+    case AdvisoryKind::Blurred:
+        return {QStringLiteral("面部不够清晰"), QStringLiteral("边缘宽 %1 像素，应不超过 %2").arg(measured, bound),
+                QStringLiteral("请对准双眼对焦，拿稳相机")};
+    case AdvisoryKind::FaceTooDark:
+        return {QStringLiteral("面部偏暗"), QStringLiteral("亮部 %1，应至少 %2").arg(measured, bound),
+                QStringLiteral("请加强照明或增加曝光")};
+    case AdvisoryKind::FaceTooBright:
+        return {QStringLiteral("面部过亮"), QStringLiteral("亮部 %1，应低于 %2").arg(measured, bound),
+                QStringLiteral("请减弱照明或降低曝光")};
+    case AdvisoryKind::HighlightsClipped:
+        return {QStringLiteral("面部有过曝白斑"), QStringLiteral("占 %1，应不超过 %2").arg(Percent(a.measured), Percent(a.threshold)),
+                QStringLiteral("请避免闪光灯直射和反光")};
+    case AdvisoryKind::HeadTilted:
+        return {QStringLiteral("头部歪斜"),
+                QStringLiteral("双眼连线倾斜 %1°，应不超过 %2°").arg(QString::number(std::abs(a.measured), 'f', 1), bound),
+                QStringLiteral("请摆正头部")};
+    case AdvisoryKind::CrownAtTop:
+        return {QStringLiteral("头顶贴近或超出上边"),
+                QStringLiteral("头顶留白 %1，应至少 %2").arg(Percent(a.measured), Percent(a.threshold)),
+                QStringLiteral("请在头顶上方留出空间")};
+    case AdvisoryKind::FaceNearSide:
+        return {QStringLiteral("脸部贴近侧边"), QStringLiteral("侧边留白 %1，应至少 %2").arg(Percent(a.measured), Percent(a.threshold)),
+                QStringLiteral("请让头部居中")};
+    case AdvisoryKind::BusyBackground:
+        return {QStringLiteral("头部周围背景杂乱"),
+                QStringLiteral("%1 有明显轮廓，应不超过 %2").arg(Percent(a.measured), Percent(a.threshold)),
+                QStringLiteral("请在纯色墙前拍摄")};
+    }
+    return {};
+}
+
 ReasonText DescribeOutcome(const CheckOutcome& outcome, const CheckSettings& settings)
 {
     switch (outcome.error) {
@@ -255,6 +292,19 @@ ReasonText DescribeOutcome(const CheckOutcome& outcome, const CheckSettings& set
     }
     if (lines.isEmpty())
         lines << (outcome.accepted ? QStringLiteral("审核通过，可点击“保存照片”") : QStringLiteral("照片未通过审核"));
-    const ReasonTone tone = !outcome.accepted ? ReasonTone::Failure : stretched ? ReasonTone::Warning : ReasonTone::Success;
+    // What the rules do not judge follows the verdict and changes neither it nor the tip. On an
+    // accepted photo the first line names every advisory, so that the strip shows them all; the
+    // figures and the advice follow, one line each, in the tooltip when the strip is full.
+    QStringList names;
+    for (const velmora::Advisory& advisory : outcome.advisories) {
+        const AdvisoryWords words = WordAdvisory(advisory);
+        names << words.name;
+        const QString detail = words.figures + QStringLiteral("，") + words.advice;
+        lines << (outcome.accepted ? detail : QStringLiteral("注意：%1（%2）").arg(words.name, detail));
+    }
+    if (outcome.accepted && !names.isEmpty())
+        lines.front() = QStringLiteral("审核通过，但请注意：") + names.join(QStringLiteral("、"));
+    const bool warned = stretched || !outcome.advisories.empty();
+    const ReasonTone tone = !outcome.accepted ? ReasonTone::Failure : warned ? ReasonTone::Warning : ReasonTone::Success;
     return {tone, lines.join(QLatin1Char('\n'))};
 }

@@ -18,5 +18,14 @@ struct ReasonText {
 QString WordReason(const velmora::Reason& reason, const velmora::CheckOutcome& outcome,
                    const velmora::CheckSettings& settings);
 
-// The whole outcome: the verdict's reason first, then one note or a second reason if any.
+// One advisory in words: its short name, what was measured against which bound, what to do.
+struct AdvisoryWords {
+    QString name;
+    QString figures;
+    QString advice;
+};
+AdvisoryWords WordAdvisory(const velmora::Advisory& advisory);
+
+// The whole outcome: the verdict's reason first, then one note or a second reason if any, then
+// one line per advisory; an accepted photo's first line says "审核通过，但请注意：" and names them.
 ReasonText DescribeOutcome(const velmora::CheckOutcome& outcome, const velmora::CheckSettings& settings);

@@ -122,6 +122,8 @@ PhotoRecord RecordOf(const std::filesystem::path& photo, const CheckOutcome& out
         record.backgroundFailure = PixelMark{p->row, p->column};
     for (const cv::Rect& r : outcome.faces)
         record.faces.push_back({r.x, r.y, r.width, r.height});
+    for (const velmora::Advisory& a : outcome.advisories)
+        record.advisories.push_back({std::string(AdvisoryName(a.kind)), a.measured, a.threshold, AdvisoryText(a)});
     return record;
 }
 

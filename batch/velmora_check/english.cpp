@@ -164,6 +164,54 @@ std::string ReasonText(const Reason& reason, const velmora::CheckOutcome& outcom
     return "unknown finding";
 }
 
+std::string_view AdvisoryName(velmora::AdvisoryKind kind)
+{
+    using velmora::AdvisoryKind;
+    switch (kind) {
+    case AdvisoryKind::Blurred: return "blurred";
+    case AdvisoryKind::FaceTooDark: return "faceTooDark";
+    case AdvisoryKind::FaceTooBright: return "faceTooBright";
+    case AdvisoryKind::HighlightsClipped: return "highlightsClipped";
+    case AdvisoryKind::HeadTilted: return "headTilted";
+    case AdvisoryKind::CrownAtTop: return "crownAtTop";
+    case AdvisoryKind::FaceNearSide: return "faceNearSide";
+    case AdvisoryKind::BusyBackground: return "busyBackground";
+    }
+    return "unknown";
+}
+
+std::string AdvisoryText(const velmora::Advisory& a)
+{
+    using velmora::AdvisoryKind;
+    const auto percent = [](double share) { return Figure(std::round(share * 1000.0) / 10.0) + " %"; };
+    const std::string measured = Figure(std::round(a.measured * 100.0) / 100.0);
+    const std::string bound = Figure(a.threshold);
+    switch (a.kind) {
+    case AdvisoryKind::Blurred:
+        return "face blurred: edge width " + measured + " px, allowed up to " + bound + " (focus on the eyes, hold the camera still)";
+    case AdvisoryKind::FaceTooDark:
+        return "face too dark: highlights " + measured + ", allowed from " + bound + " (add light or exposure)";
+    case AdvisoryKind::FaceTooBright:
+        return "face too bright: highlights " + measured + ", allowed below " + bound + " (less light or exposure)";
+    case AdvisoryKind::HighlightsClipped:
+        return "highlights clipped: " + percent(a.measured) + " of the face at white, allowed up to " + percent(a.threshold) +
+               " (avoid direct flash and glare)";
+    case AdvisoryKind::HeadTilted:
+        return "head tilted: eye line at " + Figure(std::round(a.measured * 10.0) / 10.0) + " degrees, allowed up to " + bound +
+               " (level the eyes)";
+    case AdvisoryKind::CrownAtTop:
+        return "head cut off at the top: " + percent(a.measured) + " free above the head, allowed from " + percent(a.threshold) +
+               " (leave room above the hair)";
+    case AdvisoryKind::FaceNearSide:
+        return "face at a side edge: " + percent(a.measured) + " free beside the face, allowed from " + percent(a.threshold) +
+               " (centre the head)";
+    case AdvisoryKind::BusyBackground:
+        return "busy background around the head: " + percent(a.measured) + " of it with edges, allowed up to " +
+               percent(a.threshold) + " (stand before a plain wall)";
+    }
+    return "unknown advisory";
+}
+
 std::string ReasonsText(const velmora::CheckOutcome& outcome)
 {
     std::string text;
@@ -222,6 +270,8 @@ std::string TextLine(const PhotoRecord& record, const std::string& saveNote)
             line += ": " + record.reason;
         break;
     }
+    for (std::size_t i = 0; i < record.advisories.size(); ++i)
+        line += (i == 0 ? "; advisory: " : "; ") + record.advisories[i].text;
     return line + saveNote;
 }
 

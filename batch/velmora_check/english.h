@@ -25,13 +25,18 @@ std::string ReasonText(const velmora::Reason& reason, const velmora::CheckOutcom
 // Every reason of the outcome, joined with "; ".
 std::string ReasonsText(const velmora::CheckOutcome& outcome);
 
+// An advisory's name in JSON lines, e.g. "headTilted", and its clause with the figures and one
+// sentence of advice, e.g. "head tilted: eye line at 9.1 degrees, allowed up to 7 (level the eyes)".
+std::string_view AdvisoryName(velmora::AdvisoryKind kind);
+std::string AdvisoryText(const velmora::Advisory& advisory);
+
 std::string_view DecodeFailureText(velmora::DecodeFailure failure);
 std::string_view CheckErrorText(velmora::CheckError error);
 std::string ExportErrorText(const velmora::ExportResult& result, const std::filesystem::path& target);
 
 // "PHOTO: accepted (295 x 413)", "PHOTO: rejected, tip 7: REASON" or "PHOTO: error: KIND",
-// the reason line added after an acceptance that has notes, then the save note (", saved" or
-// ", not saved: WHY") when there is one.
+// the reason line added after an acceptance that has notes, the advisories ("; advisory: ...")
+// when there are any, then the save note (", saved" or ", not saved: WHY") when there is one.
 std::string TextLine(const PhotoRecord& record, const std::string& saveNote);
 
 }  // namespace velmora_check

@@ -84,6 +84,8 @@ figcaption { min-width: 0; font-size: 12px; }
 .name { display: block; font-size: 13px; overflow-wrap: anywhere; }
 .folder { display: block; color: #888; overflow-wrap: anywhere; }
 .reason { display: block; color: #555; margin-top: 2px; }
+.badge { display: inline-block; font-weight: 600; font-size: 11px; color: #fff; background: #e67e00; border-radius: 8px; padding: 0 6px; }
+.advice { display: block; color: #a35400; margin-top: 2px; }
 .accepted { --c: #248a3d; }
 .tip-1 { --c: #8e44ad; } .tip-3 { --c: #b8860b; } .tip-4 { --c: #d35400; }
 .tip-6 { --c: #c0392b; } .tip-7 { --c: #2c6fbb; } .tip-8 { --c: #16a085; }
@@ -103,7 +105,9 @@ constexpr std::string_view kTail = R"(</main>
   function show(filter) {
     var count = 0;
     for (var i = 0; i < cards.length; ++i) {
-      var match = filter === 'all' || cards[i].getAttribute('data-outcome') === filter;
+      var outcome = cards[i].getAttribute('data-outcome');
+      var match = filter === 'all' || outcome === filter ||
+                  (filter === 'second-look' && outcome === 'accepted' && cards[i].hasAttribute('data-advisories'));
       cards[i].hidden = !match;
       if (match) ++count;
     }
@@ -135,7 +139,9 @@ constexpr std::string_view kTail = R"(</main>
 std::string CardHtml(const PhotoRecord& record)
 {
     const std::string token = record.outcome.Token();
-    std::string html = "<figure class=\"card " + token + "\" data-outcome=\"" + token + "\">";
+    std::string html = "<figure class=\"card " + token + "\" data-outcome=\"" + token + "\"" +
+                       (record.advisories.empty() ? "" : " data-advisories=\"" + std::to_string(record.advisories.size()) + "\"") +
+                       ">";
     const PictureSize size = record.normalisedSize.value_or(PictureSize{3, 4});
     // The box keeps the normalised photo's aspect, so that marks in its pixels land in place.
     constexpr int kShownHeight = 100;  // as .photo in the style sheet, and the thumbnails' height
@@ -156,8 +162,15 @@ std::string CardHtml(const PhotoRecord& record)
                     Percent(pixel->row + 0.5, size.height) + "\" title=\"first failing background pixel: row " +
                     std::to_string(pixel->row) + ", column " + std::to_string(pixel->column) + "\"></i>";
     }
-    html += "</div><figcaption><span class=\"verdict\">" + HtmlEscape(record.outcome.Label()) +
-            "</span>";
+    html += "</div><figcaption><span class=\"verdict\">" + HtmlEscape(record.outcome.Label()) + "</span>";
+    // What the rules do not judge: a badge that says how much deserves a second look.
+    if (!record.advisories.empty()) {
+        std::string all;
+        for (const AdvisoryNote& note : record.advisories)
+            all += (all.empty() ? "" : "\n") + note.text;
+        html += "<span class=\"badge\" title=\"" + HtmlEscape(all) + "\">" + std::to_string(record.advisories.size()) +
+                (record.advisories.size() == 1 ? " advisory" : " advisories") + "</span>";
+    }
     // The name stands out; the folder tells same-named photos apart.
     const std::size_t slash = record.file.find_last_of(PathSeparators());
     const std::string_view file = record.file;
@@ -167,6 +180,8 @@ std::string CardHtml(const PhotoRecord& record)
         html += "<span class=\"folder\">" + HtmlEscape(file.substr(0, slash + 1)) + "</span>";
     if (!record.reason.empty())
         html += "<span class=\"reason\">" + HtmlEscape(record.reason) + "</span>";
+    for (const AdvisoryNote& note : record.advisories)
+        html += "<span class=\"advice\">" + HtmlEscape(note.text) + "</span>";
     html += "</figcaption></figure>\n";
     return html;
 }
@@ -189,6 +204,8 @@ void HtmlReport::Fail(const std::string& what)
 void HtmlReport::Add(const PhotoRecord& record)
 {
     counts_.Add(record.outcome);
+    if (record.outcome.kind == Outcome::Kind::Accepted && !record.advisories.empty())
+        ++secondLook_;
     if (!cards_)
         return;
     const std::string card = CardHtml(record);
@@ -212,6 +229,10 @@ bool HtmlReport::Finish()
         out_ << "<li><button type=\"button\" class=\"" << outcome.Token() << "\" data-filter=\"" << outcome.Token()
              << "\" aria-pressed=\"false\"><i class=\"swatch\"></i>" << HtmlEscape(outcome.Label())
              << " <b class=\"count\">" << count << "</b></button></li>";
+    // Accepted photos with advisories: the ones an authority may want to look at again.
+    if (secondLook_ > 0)
+        out_ << "<li><button type=\"button\" data-filter=\"second-look\" aria-pressed=\"false\">"
+             << "accepted with advisories <b class=\"count\">" << secondLook_ << "</b></button></li>";
     out_ << "<li><button type=\"button\" data-filter=\"all\" aria-pressed=\"true\">all <b class=\"count\">" << total
          << "</b></button><span id=\"shown\"></span></li></ul>\n</header>\n<main>\n";
 

@@ -52,6 +52,7 @@ private:
     std::ofstream out_;
     File cards_;
     OutcomeCounts counts_;
+    int secondLook_ = 0;  // accepted photos with advisories
     std::string error_;
 };
 

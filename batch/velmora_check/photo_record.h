@@ -50,6 +50,15 @@ struct Outcome {
 // Orders outcomes as people read a summary: accepted, the tips by number, then the errors.
 bool SummaryOrder(const Outcome& a, const Outcome& b);
 
+// A measurement outside the verdict that deserves a second look, e.g. a blurred face.
+struct AdvisoryNote {
+    std::string kind;  // its JSON name, e.g. "blurred"
+    double measured = 0;
+    double threshold = 0;
+    std::string text;  // one English clause with the figures
+    friend bool operator==(const AdvisoryNote&, const AdvisoryNote&) = default;
+};
+
 struct PhotoRecord {
     std::string file;        // as given, UTF-8 text
     Outcome outcome;
@@ -58,6 +67,7 @@ struct PhotoRecord {
     std::optional<PixelMark> backgroundFailure;   // in normalised-photo pixels
     std::optional<PictureSize> normalisedSize;    // the picture the boxes and the mark refer to
     std::string thumbnail;   // JPEG bytes of a small copy of that picture; empty when there is none
+    std::vector<AdvisoryNote> advisories = {};  // never part of the outcome
 };
 
 }  // namespace velmora_check

@@ -20,6 +20,18 @@ void AddReportFields(JsonObject& json, const PhotoRecord& record)
         boxes += JsonObject().Add("x", box.x).Add("y", box.y).Add("width", box.width).Add("height", box.height).Close();
     }
     json.AddRaw("faceBoxes", boxes + "]");
+    std::string advisories = "[";
+    for (const AdvisoryNote& note : record.advisories) {
+        if (advisories.size() > 1)
+            advisories += ", ";
+        advisories += JsonObject()
+                          .Add("kind", note.kind)
+                          .AddRaw("measured", JsonNumber(note.measured))
+                          .AddRaw("threshold", JsonNumber(note.threshold))
+                          .Add("text", note.text)
+                          .Close();
+    }
+    json.AddRaw("advisories", advisories + "]");
 }
 
 namespace {
@@ -99,6 +111,16 @@ std::optional<PhotoRecord> RecordFromJsonLine(std::string_view line)
         if (const auto box = BoxOf(*face))
             record.faces.push_back(*box);
     }
+
+    if (const JsonValue* advisories = json->Member("advisories"); advisories && advisories->Array())
+        for (const JsonValue& item : *advisories->Array()) {
+            const JsonValue* kind = item.Member("kind");
+            const JsonValue* text = item.Member("text");
+            const auto measured = item.Member("measured") ? item.Member("measured")->Number() : std::nullopt;
+            const auto threshold = item.Member("threshold") ? item.Member("threshold")->Number() : std::nullopt;
+            if (kind && kind->String() && text && text->String() && measured && threshold)
+                record.advisories.push_back({*kind->String(), *measured, *threshold, *text->String()});
+        }
 
     if (const JsonValue* pixel = json->Member("backgroundFailure")) {
         const auto row = Integer(pixel->Member("row"));

@@ -131,7 +131,8 @@ TEST_F(VelmoraCheck, RejectionsGiveTheirFiguresInEnglish)
          R"(\{"finding": "faceTooLow", "measured": 0\.\d+, "low": 0\.3, "lowInclusive": false, "high": 0\.5, )"
          R"("highInclusive": false, "direction": "raise", "key": "ratio_y_min", "text": "face too low: [^"]+"\})"},
         {Fixture("face_large.jpg").string(), "ratio_y_min=0.01\nratio_y_max=0.99\nratio_x_min=0.5\nratio_x_max=0.7",
-         R"(rejected, tip 8: face too large: ratio_x 0\.\d+, allowed 0\.5 < ratio_x < 0\.7 \(ratio_x_min\))",
+         R"(rejected, tip 8: face too large: ratio_x 0\.\d+, allowed 0\.5 < ratio_x < 0\.7 \(ratio_x_min\))"
+         R"(; advisory: head cut off at the top: 0 % free above the head, allowed from 1 % \([^)]+\))",
          R"(\{"finding": "faceTooLarge", "measured": 0\.\d+, "low": 0\.5, .*"direction": "raise", "key": "ratio_x_min")"},
         {Fixture("two_faces.jpg").string(), "", "rejected, tip 7: 2 faces found, 1 allowed",
          R"(\{"finding": "severalFaces", "measured": 2, "text": "2 faces found, 1 allowed"\})"},
@@ -193,7 +194,24 @@ TEST_F(VelmoraCheck, JsonLinesStartEachPhotoFromFreshVerdict)
                             "\"sizeOk\": false, \"dimsOk\": false, \"backgroundOk\": false, \"faceOk\": false, "
                             "\"positionOk\": false}, \"width\": null, \"height\": null, \"reasons\": [{\"finding\": "
                             "\"notJpeg\", \"measured\": 0, \"text\": \"not a JPEG file\"}], \"outcome\": \"tip 1\", "
-                            "\"reason\": \"not a JPEG file\", \"normalised\": null, \"faceBoxes\": []}");
+                            "\"reason\": \"not a JPEG file\", \"normalised\": null, \"faceBoxes\": [], "
+                            "\"advisories\": []}");
+}
+
+// A photo blown up from a 63-pixel portrait passes every rule but is soft: accepted, with the
+// advisory in the text line and in the JSON line's array.
+TEST_F(VelmoraCheck, AcceptedPhotoCarriesItsAdvisories)
+{
+    const std::string photo = Fixture("calibration/standard_franz_blue_1.jpg").string();
+    const RunResult text = Check({photo});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(std::regex_match(text.out, std::regex(".*: accepted \\(295 x 413\\); advisory: face blurred: edge width "
+                                                      "[0-9.]+ px, allowed up to 2\\.6 \\([^)]+\\)\n")))
+        << text.out;
+    const RunResult json = Check({"--json", photo});
+    EXPECT_TRUE(std::regex_search(json.out, std::regex(R"("accepted": true, .*"advisories": \[\{"kind": "blurred", )"
+                                                       R"("measured": [0-9.]+, "threshold": 2\.6, "text": "face blurred: )")))
+        << json.out;
 }
 
 TEST_F(VelmoraCheck, JsonTellsFirstFailingBackgroundPixel)

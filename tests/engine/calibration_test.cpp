@@ -21,16 +21,6 @@ using namespace velmora;
 
 const std::filesystem::path kCalibration = Fixture("calibration");
 
-// The photo as the checks see it: decoded and normalised.
-Image Normalised(const std::string& file, const CheckSettings& settings)
-{
-    const Image decoded = cv::imread((kCalibration / file).string(), cv::IMREAD_COLOR);
-    Image normal;
-    if (!decoded.empty())
-        cv::resize(decoded, normal, cv::Size(settings.dst_width, settings.dst_height), 0, 0, cv::INTER_LINEAR);
-    return normal;
-}
-
 struct Share {
     int hits = 0;
     int total = 0;
@@ -66,7 +56,7 @@ TEST_F(Calibration, FaceStageAcceptsStandardAndRefusesClearlyWrongGeometry)
     for (const CalibrationEntry& e : Entries()) {
         CheckVerdict verdict;
         const bool accepted =
-            InspectFace(*detector, Normalised(e.file, settings), settings, verdict).result == FaceResult::FaceAccepted;
+            InspectFace(*detector, NormalisedCalibrationPhoto(e.file, settings), settings, verdict).result == FaceResult::FaceAccepted;
         for (const auto& c : classes)
             if (e.kind == c.kind) {
                 ++shares[e.kind].total;
@@ -93,7 +83,7 @@ TEST_F(Calibration, BackgroundStagePassesPlainStudioColoursAndRefusesScenes)
     std::map<std::string, Share> shares;
     for (const CalibrationEntry& e : Entries()) {
         const std::string key = e.kind == "standard" ? e.backdrop : e.kind;
-        const bool passed = !WalkBackground(Normalised(e.file, settings), settings).firstFailure;
+        const bool passed = !WalkBackground(NormalisedCalibrationPhoto(e.file, settings), settings).firstFailure;
         for (const auto& c : classes)
             if (key == c.backdrop) {
                 ++shares[key].total;

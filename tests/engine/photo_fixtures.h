@@ -19,6 +19,16 @@ inline std::filesystem::path Fixture(const std::string& name)
 
 inline std::filesystem::path ProgramDir() { return std::filesystem::path(VELMORA_PROGRAM_DIR); }
 
+// A calibration photo as the checks see it: decoded and normalised (empty if it cannot be read).
+inline cv::Mat NormalisedCalibrationPhoto(const std::string& file, const velmora::CheckSettings& settings)
+{
+    const cv::Mat decoded = cv::imread((Fixture("calibration") / file).string(), cv::IMREAD_COLOR);
+    cv::Mat normal;
+    if (!decoded.empty())
+        cv::resize(decoded, normal, cv::Size(settings.dst_width, settings.dst_height), 0, 0, cv::INTER_LINEAR);
+    return normal;
+}
+
 // The settings installed with the program.
 inline velmora::CheckSettings InstalledSettings()
 {

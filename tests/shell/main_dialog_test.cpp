@@ -160,6 +160,7 @@ private slots:
     void saveIsEnabledOnlyWithAnAcceptedPhoto();
     void failedSaveIsToldToTheUser();
     void savedPhotoIsToldOnTheReasonLine();
+    void advisedPhotoStaysAcceptedAndSaysWhy();
     void openedPhotoIsNeverSavedOver();
     void dialogsStartInTheFolderOfTheLastPhoto();
     void droppedPhotoIsCheckedAsIfOpened();
@@ -501,6 +502,30 @@ void MainDialogTest::savedPhotoIsToldOnTheReasonLine()
              qPrintable(lines[1]));
     QVERIFY2(lines[1].endsWith(QStringLiteral("报名材料")), qPrintable(lines[1]));
     QCOMPARE(dlg.m_reasonLine->toolTip(), QDir::toNativeSeparators(target));
+}
+
+// A photo blown up from 63 pixels passes every rule but is soft: still accepted and saveable,
+// with the advisory on the strip itself, not only in its tooltip.
+void MainDialogTest::advisedPhotoStaysAcceptedAndSaysWhy()
+{
+    QTemporaryDir out;
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kFixtures + QStringLiteral("calibration/standard_franz_blue_1.jpg")}};
+    ScriptedChooser saves{{out.filePath(QStringLiteral("报名照片.jpg"))}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Warning);
+    const QStringList lines = dlg.m_reasonLine->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QStringLiteral("审核通过，但请注意：面部不够清晰"));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("边缘宽 ")) && lines[1].contains(QStringLiteral("应不超过 2.6")),
+             qPrintable(lines[1]));
+
+    dlg.OnSavePhoto();
+    VerifySavedPhoto(saves.answers[0]);
 }
 
 void MainDialogTest::openedPhotoIsNeverSavedOver()

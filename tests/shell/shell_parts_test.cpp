@@ -71,6 +71,7 @@ private slots:
     void reasonLineExplainsEachVerdict_data();
     void reasonLineExplainsEachVerdict();
     void everyFindingIsWorded();
+    void everyAdvisoryIsWorded();
     void reasonLineKeepsWholeLines_data();
     void reasonLineKeepsWholeLines();
     void dropsOpenOnlyOneLocalPhoto_data();
@@ -249,6 +250,21 @@ void ShellPartsTest::reasonLineExplainsEachVerdict_data()
         << QStringLiteral("审核通过，可点击“保存照片”\n注意：比例与 295 × 413 不同，保存时会横向拉伸 25%");
     QTest::newRow("stamped") << accepted({plain(Finding::AcceptedStamped)}) << calibrated << ReasonTone::Success
                              << QStringLiteral("此照片已审核通过（带审核标记），可点击“保存照片”");
+    using velmora::AdvisoryKind;
+    CheckOutcome blurredAndTilted = accepted({plain(Finding::Accepted)});
+    blurredAndTilted.advisories = {{AdvisoryKind::Blurred, 2.83, 2.6, velmora::Direction::Lower},
+                                   {AdvisoryKind::HeadTilted, -9.26, 7, velmora::Direction::Lower}};
+    QTest::newRow("accepted with advisories: named first, figures after")
+        << blurredAndTilted << calibrated << ReasonTone::Warning
+        << QStringLiteral("审核通过，但请注意：面部不够清晰、头部歪斜\n"
+                          "边缘宽 2.8 像素，应不超过 2.6，请对准双眼对焦，拿稳相机\n"
+                          "双眼连线倾斜 9.3°，应不超过 7°，请摆正头部");
+    CheckOutcome cutAndLow = rejected({bound(Finding::FaceTooLow, 0.25, 0.3, 0.5)});
+    cutAndLow.advisories = {{AdvisoryKind::CrownAtTop, 0.0, 0.01, velmora::Direction::Raise}};
+    QTest::newRow("rejected with an advisory after the reason")
+        << cutAndLow << calibrated << ReasonTone::Failure
+        << QStringLiteral("头部过低：下巴以下占照片高度 25%，应在 30%–50% 之间\n"
+                          "注意：头顶贴近或超出上边（头顶留白 0%，应至少 1%，请在头顶上方留出空间）");
     QTest::newRow("only resized") << accepted({plain(Finding::AcceptedNormalised)}) << calibrated << ReasonTone::Success
                                   << QStringLiteral("已调整为 295 × 413 像素（当前设置不做检查），可点击“保存照片”");
     QTest::newRow("not a JPEG") << rejected({plain(Finding::NotJpeg)}) << calibrated << ReasonTone::Failure
@@ -332,6 +348,14 @@ void ShellPartsTest::reasonLineExplainsEachVerdict()
     const ReasonText reason = DescribeOutcome(outcome, settings);
     QCOMPARE(reason.text, text);
     QCOMPARE(reason.tone, tone);
+}
+
+void ShellPartsTest::everyAdvisoryIsWorded()
+{
+    for (int kind = int(velmora::AdvisoryKind::Blurred); kind <= int(velmora::AdvisoryKind::BusyBackground); ++kind) {
+        const AdvisoryWords words = WordAdvisory({velmora::AdvisoryKind(kind), 0.5, 0.25, velmora::Direction::Lower});
+        QVERIFY2(!words.name.isEmpty() && !words.figures.isEmpty() && !words.advice.isEmpty(), qPrintable(QString::number(kind)));
+    }
 }
 
 void ShellPartsTest::everyFindingIsWorded()

@@ -12,6 +12,7 @@
 
 #include <opencv2/core/types.hpp>
 
+#include "velmora/advisory.h"
 #include "velmora/check_types.h"
 #include "velmora/reason.h"
 
@@ -19,6 +20,8 @@ namespace velmora {
 
 // The cascade file the face detector loads from the program directory.
 inline constexpr std::string_view kFaceCascadeFileName = "haarcascade_frontalface_alt2.xml";
+// The eye cascade beside it; optional: without it the tilt is not assessed.
+inline constexpr std::string_view kEyeCascadeFileName = "haarcascade_eye.xml";
 
 // Why a photo could not be assessed at all, as opposed to a photo that was judged and rejected.
 enum class CheckError {
@@ -50,6 +53,9 @@ struct CheckOutcome {
     std::optional<BackgroundPixel> backgroundFailure;
     std::vector<cv::Rect> faces;             // in the normalised photo
     std::optional<FacePlacement> placement;  // when exactly one face was found
+    // What the rules do not judge, measured on the normalised photo and its one face (accepted
+    // or badly placed); never part of the verdict.
+    std::vector<Advisory> advisories;
 
     // Copies the flags this check wrote into `kept`; the others keep what an earlier check left.
     void MergeInto(CheckVerdict& kept) const;
@@ -68,6 +74,8 @@ public:
     // False when the cascade could not be loaded; every photo reaching the face stage then
     // ends with CheckError::DetectorUnavailable.
     bool HasFaceDetector() const noexcept;
+    // False when the eye cascade is missing: the tilt advisory is then never given.
+    bool HasEyeDetector() const noexcept;
     const CheckSettings& Settings() const noexcept;
 
     // Reads the file once, refusing to read more than any photo needs, and checks its bytes.

@@ -136,6 +136,46 @@ TEST(English, TextLinePerOutcome)
     EXPECT_EQ(TextLine(rejected, ""), "b.jpg: rejected, tip 7: no face found");
     const PhotoRecord error{"c.jpg", Outcome::Error("cannot read the file"), "", {}, std::nullopt, std::nullopt, {}};
     EXPECT_EQ(TextLine(error, ""), "c.jpg: error: cannot read the file");
+
+    // Advisories follow the verdict, on an accepted photo and on a rejected one alike.
+    accepted.advisories = {{"blurred", 2.8, 2.6, "face blurred"}, {"headTilted", 9, 7, "head tilted"}};
+    EXPECT_EQ(TextLine(accepted, ", saved"), "a.jpg: accepted (295 x 413), stretched 12.0 % taller when normalised; "
+                                             "advisory: face blurred; head tilted, saved");
+    PhotoRecord placed = rejected;
+    placed.advisories = {{"crownAtTop", 0, 0.01, "head cut off at the top"}};
+    EXPECT_EQ(TextLine(placed, ""), "b.jpg: rejected, tip 7: no face found; advisory: head cut off at the top");
+}
+
+// Each kind has its own name and a clause with the measured figure, the bound and advice.
+TEST(English, EveryAdvisoryInWordsWithItsFigures)
+{
+    using velmora::AdvisoryKind;
+    const struct {
+        velmora::Advisory advisory;
+        std::string_view name;
+        std::string text;
+    } cases[] = {
+        {{AdvisoryKind::Blurred, 2.834, 2.6, velmora::Direction::Lower}, "blurred",
+         "face blurred: edge width 2.83 px, allowed up to 2.6 (focus on the eyes, hold the camera still)"},
+        {{AdvisoryKind::FaceTooDark, 150, 185, velmora::Direction::Raise}, "faceTooDark",
+         "face too dark: highlights 150, allowed from 185 (add light or exposure)"},
+        {{AdvisoryKind::FaceTooBright, 253, 250, velmora::Direction::Lower}, "faceTooBright",
+         "face too bright: highlights 253, allowed below 250 (less light or exposure)"},
+        {{AdvisoryKind::HighlightsClipped, 0.1234, 0.02, velmora::Direction::Lower}, "highlightsClipped",
+         "highlights clipped: 12.3 % of the face at white, allowed up to 2 % (avoid direct flash and glare)"},
+        {{AdvisoryKind::HeadTilted, -9.26, 7, velmora::Direction::Lower}, "headTilted",
+         "head tilted: eye line at -9.3 degrees, allowed up to 7 (level the eyes)"},
+        {{AdvisoryKind::CrownAtTop, 0, 0.01, velmora::Direction::Raise}, "crownAtTop",
+         "head cut off at the top: 0 % free above the head, allowed from 1 % (leave room above the hair)"},
+        {{AdvisoryKind::FaceNearSide, 0.0305, 0.07, velmora::Direction::Raise}, "faceNearSide",
+         "face at a side edge: 3.1 % free beside the face, allowed from 7 % (centre the head)"},
+        {{AdvisoryKind::BusyBackground, 0.081, 0.065, velmora::Direction::Lower}, "busyBackground",
+         "busy background around the head: 8.1 % of it with edges, allowed up to 6.5 % (stand before a plain wall)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AdvisoryName(c.advisory.kind), c.name);
+        EXPECT_EQ(AdvisoryText(c.advisory), c.text);
+    }
 }
 
 }  // namespace

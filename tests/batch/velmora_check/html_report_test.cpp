@@ -61,6 +61,9 @@ TEST(HtmlReport, CountsInTheBarAndCardsInInputOrder)
     report.Add({"3.jpg", Outcome::Tip(7), "none", {}, std::nullopt, std::nullopt, {}});
     report.Add({"1.jpg", Outcome::Accepted(), "", {}, std::nullopt, std::nullopt, {}});
     report.Add({"2.jpg", Outcome::Tip(7), "none", {}, std::nullopt, std::nullopt, {}});
+    report.Add({"4.jpg", Outcome::Accepted(), "", {}, std::nullopt, std::nullopt, {},
+                {{"blurred", 2.8, 2.6, "face <blurred>"}, {"headTilted", 9, 7, "head tilted"}}});
+    report.Add({"5.jpg", Outcome::Tip(8), "low", {}, std::nullopt, std::nullopt, {}, {{"crownAtTop", 0, 0.01, "cut"}}});
     ASSERT_TRUE(report.Finish()) << report.Error();
 
     const std::string html = ReadWholeFile(page);
@@ -68,13 +71,21 @@ TEST(HtmlReport, CountsInTheBarAndCardsInInputOrder)
     const std::regex button(R"re(data-filter="([a-z0-9-]+)"[^>]*>.*?<b class="count">(\d+)</b>)re");
     for (std::sregex_iterator it(html.begin(), html.end(), button), end; it != end; ++it)
         legend.push_back((*it)[1].str() + "=" + (*it)[2].str());
-    EXPECT_EQ(legend, (std::vector<std::string>{"accepted=1", "tip-7=2", "all=3"}));
+    // Accepted photos with advisories get a filter of their own; a rejected one with an advisory
+    // is not among them.
+    EXPECT_EQ(legend, (std::vector<std::string>{"accepted=2", "tip-7=2", "tip-8=1", "second-look=1", "all=5"}));
+    EXPECT_NE(html.find(R"(data-outcome="accepted" data-advisories="2">)"), std::string::npos);
+    EXPECT_NE(html.find(R"(<span class="badge" title="face &lt;blurred&gt;)" "\n" R"(head tilted">2 advisories</span>)"),
+              std::string::npos);
+    EXPECT_NE(html.find(R"(<span class="advice">face &lt;blurred&gt;</span><span class="advice">head tilted</span>)"),
+              std::string::npos);
+    EXPECT_NE(html.find(R"(1 advisory</span>)"), std::string::npos);
 
     std::vector<std::string> names;
     const std::regex name(R"(<span class="name"[^>]*>([^<]*)</span>)");
     for (std::sregex_iterator it(html.begin(), html.end(), name), end; it != end; ++it)
         names.push_back((*it)[1].str());
-    EXPECT_EQ(names, (std::vector<std::string>{"3.jpg", "1.jpg", "2.jpg"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"3.jpg", "1.jpg", "2.jpg", "4.jpg", "5.jpg"}));
 
     // Self-contained: nothing refers outside the page, and the page forbids itself to load anything.
     for (const char* reference : {"http:", "https:", "href=", "url(", "src="})  // these records had no thumbnails

@@ -33,6 +33,7 @@ void ExpectSame(const PhotoRecord& read, const PhotoRecord& written)
     EXPECT_EQ(read.faces, written.faces);
     EXPECT_EQ(read.backgroundFailure, written.backgroundFailure);
     EXPECT_EQ(read.normalisedSize, written.normalisedSize);
+    EXPECT_EQ(read.advisories, written.advisories);
     EXPECT_TRUE(read.thumbnail.empty());
 }
 
@@ -45,6 +46,8 @@ TEST(RecordJson, ReadsBackWhatItWrote)
         {"blue.jpg", Outcome::Tip(6), "background not plain", {}, PixelMark{0, 14}, PictureSize{295, 413}, {}},
         {"x.png", Outcome::Tip(1), "not a JPEG file", {}, std::nullopt, std::nullopt, {}},
         {"gone.jpg", Outcome::Error("cannot read the file"), "", {}, std::nullopt, std::nullopt, {}},
+        {"soft.jpg", Outcome::Accepted(), "", {{89, 96, 116, 116}}, std::nullopt, PictureSize{295, 413}, {},
+         {{"blurred", 2.8125, 2.6, "face blurred: \"soft\""}, {"crownAtTop", 0, 0.01, "head cut off at the top"}}},
     };
     for (const PhotoRecord& record : records) {
         const std::string line = Line(record);
@@ -99,6 +102,12 @@ TEST(RecordJson, IgnoresMalformedFiguresButKeepsTheRecord)
     ASSERT_TRUE(record);
     EXPECT_FALSE(record->normalisedSize);
     EXPECT_EQ(record->faces, (std::vector<Box>{{1, 2, 3, 4}}));
+
+    const auto advised = RecordFromJsonLine(
+        R"({"file": "a.jpg", "accepted": true, "tip": null, "advisories": [{"kind": "blurred", "measured": 3, )"
+        R"("threshold": 2.6, "text": "face blurred"}, {"kind": "blurred", "text": "no figures"}, 5]})");
+    ASSERT_TRUE(advised);
+    EXPECT_EQ(advised->advisories, (std::vector<AdvisoryNote>{{"blurred", 3, 2.6, "face blurred"}}));
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+// The measurements behind the advisories, one per file, and the judgement of them against the
+// thresholds in advisory_thresholds.h. Each measure returns nothing when it cannot be taken:
+// a photo is never warned about on a guess.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include <opencv2/core/types.hpp>
+#include <opencv2/objdetect.hpp>
+
+#include "velmora/advisory.h"
+#include "velmora/check_types.h"
+
+namespace velmora {
+
+// The image library's eye cascade, read once; optional, since only the tilt needs it.
+// Detection changes the classifier's buffers, so one detector serves one thread.
+class EyeDetector {
+public:
+    static std::optional<EyeDetector> Load(const std::filesystem::path& cascadeFile);
+
+    // Eyes in the upper part of the face box, in photo coordinates.
+    std::vector<cv::Rect> Detect(const cv::Mat& grey, const cv::Rect& face);
+
+private:
+    cv::CascadeClassifier m_classifier;
+};
+
+// Blur of the face: the median width (Gaussian sigma, in pixels of a face middle resampled to
+// a fixed width) of the strongest edges of eyes, nose and mouth. Larger is blurrier.
+std::optional<double> MeasureEdgeWidth(const cv::Mat& grey, const cv::Rect& face);
+
+struct FaceExposure {
+    double highlights = 0;  // 98th percentile of the face's luma, 0..255
+    double clipped = 0;     // share of the face's pixels with a luma of 250 or more
+    double photoBrightest = 0;  // 99th percentile of the whole photo's brightest channel
+};
+std::optional<FaceExposure> MeasureExposure(const Image& photo, const cv::Rect& face);
+
+// Roll of the line through the two eyes, degrees, positive when the right-hand eye in the
+// picture sits lower; nothing unless exactly one eye is found on each side.
+std::optional<double> MeasureRoll(EyeDetector& eyes, const cv::Mat& grey, const cv::Rect& face);
+
+// First row above the face whose middle differs from the backdrop beside it, or nothing when
+// no such row lies above the face box.
+std::optional<int> FindCrownRow(const Image& photo, const cv::Rect& face);
+
+// Free width between the face box and the nearer side edge, share of the photo width.
+double SideMargin(cv::Size photo, const cv::Rect& face);
+
+// Share of the band above the mouth, outside the head (from the crown down, a little wider than
+// the face box), that carries strong edges.
+std::optional<double> MeasureBusyBackground(const cv::Mat& grey, const cv::Rect& face, std::optional<int> crownRow);
+
+struct AdvisoryMeasures {
+    std::optional<double> edgeWidth;
+    std::optional<FaceExposure> exposure;
+    std::optional<double> roll;
+    std::optional<double> crownMargin;  // share of the height
+    double sideMargin = 0;
+    std::optional<double> busy;
+};
+
+// Every measure of one face in the normalised photo; the tilt only with an eye detector.
+AdvisoryMeasures MeasureAdvisories(const Image& photo, const cv::Rect& face, EyeDetector* eyes);
+
+// The advisories the measures call for, in the order of AdvisoryKind.
+std::vector<Advisory> JudgeAdvisories(const AdvisoryMeasures& measures);
+
+}  // namespace velmora

@@ -8,6 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 command=${1:-}
+# The Windows libraries' cache and Wine's prefix live under the home folder, which a bare
+# service environment may not name.
+HOME=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+export HOME
 preset=${PRESET:-default}
 jobs=$(nproc)
 

@@ -127,13 +127,16 @@ case "$case_name" in
         wait_for_file "$work/saved/first.jpg" || fail "Save wrote no file"
         [ "$(stamp_of "$work/saved/first.jpg")" = ffffffffffffffe9 ] || fail "the saved photo carries no stamp"
         cmp -s "$fixtures/id_white.jpg" "$work/photos/photo.jpg" || fail "the opened photo was changed"
-        # Opened again, the stamped photo is accepted at once: Save is enabled and writes it anew.
+        # Opened again, the stamped photo is accepted at once: Save is enabled and writes it anew,
+        # without a second stamp (a photo that came stamped is saved as it was checked).
         click open
         answer_file_dialog "$(windows_path "$work/saved/first.jpg")"
         sleep 3
         click save
         answer_file_dialog "$(windows_path "$work/saved/second.jpg")"
         wait_for_file "$work/saved/second.jpg" || fail "the reopened photo was not accepted: Save wrote nothing"
+        [ "$(stamp_of "$work/saved/second.jpg")" != ffffffffffffffe9 ] \
+            || fail "the second save is stamped: the stamped photo was not the one reopened"
         click exit
         wait_for_exit 30 || fail "the program did not end"
         echo "ok: opened, saved with the stamp ($(stat -c %s "$work/saved/first.jpg") bytes), reopened and saved again"

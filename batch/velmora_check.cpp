@@ -58,8 +58,10 @@ constexpr std::string_view kUsage =
     "  --jobs N            check N photos at a time (default: one per core); the output is\n"
     "                      the same for every N\n"
     "  --quiet             no progress line and no summary on standard error\n"
-    "Exit status: 0 all accepted, 1 some rejected, not checked or not saved, 2 bad usage,\n"
-    "unreadable settings, list or results, no face cascade, or a report that cannot be written.\n";
+    "  --help              this text, on standard output\n"
+    "Exit status: 0 all accepted; 1 some rejected, not checked or not saved, or no photo among\n"
+    "the inputs; 2 bad usage, unreadable settings, list or results, no face cascade, or a report\n"
+    "that cannot be written.\n";
 
 struct Options {
     std::optional<fs::path> settingsFile;
@@ -70,6 +72,7 @@ struct Options {
     bool json = false;
     bool nulSeparated = false;
     bool quiet = false;
+    bool help = false;
     unsigned jobs = 0;  // 0: one per core
     std::vector<fs::path> inputs;
 };
@@ -95,6 +98,10 @@ std::optional<Options> ParseArguments(int argc, char** argv)
             options.inputs.push_back(PathFromText(argv[i]));
         else if (arg == "--")
             optionsEnded = true;
+        else if (arg == "--help" || arg == "-h") {
+            options.help = true;  // asked for, it is the answer whatever else was given
+            return options;
+        }
         else if (arg == "--json")
             options.json = true;
         else if (arg == "-0")
@@ -283,6 +290,11 @@ int Run(int argc, char** argv)
         std::cerr << kUsage;
         return kBadUsage;
     }
+    if (options->help) {
+        std::cout << kUsage;
+        std::cout.flush();
+        return std::cout ? kAllAccepted : kBadUsage;
+    }
     // Photos are spread over threads here (--jobs); OpenCV's own threads inside one photo's
     // resize and detection would only contend with them.
     cv::setNumThreads(1);
@@ -321,6 +333,12 @@ int Run(int argc, char** argv)
         Complain(note.path, note.message);
         if (note.photosMissed)
             status = kSomeRejected;
+    }
+    // Folders or lists with nothing to check must not pass for a run in which all was accepted.
+    if (inputs.photos.empty()) {
+        std::cerr << "velmora-check: no photo to check: the folders and lists given hold no .jpg, .jpeg, .jpe "
+                     "or .jfif file\n";
+        return Finish(*options, OutcomeCounts{}, report, start, kSomeRejected);
     }
 
     // One checker per thread, each with its own face detector; a detector that cannot be loaded

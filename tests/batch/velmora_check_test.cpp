@@ -73,6 +73,37 @@ TEST_F(VelmoraCheck, BadUsageExitsTwoWithUsage)
     }
 }
 
+TEST_F(VelmoraCheck, HelpIsAnAnswerNotAnError)
+{
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
+                                                 {"-h"},
+                                                 {"--json", "--help", "--bogus"}}) {
+        const RunResult run = Check(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.rfind("usage:", 0), 0u) << run.out;
+        EXPECT_TRUE(run.err.empty()) << run.err;
+    }
+    const RunResult file = Check({"--", "--help"});  // after "--" it names a photo
+    EXPECT_EQ(file.status, 1);
+    EXPECT_TRUE(file.out.find("usage:") == std::string::npos);
+}
+
+TEST_F(VelmoraCheck, NothingToCheckIsSaidAndIsNoSuccess)
+{
+    std::filesystem::create_directories(dir.path() / "empty");
+    Photo("notes/readme.txt", "not a photo");
+    const auto emptyList = Photo("list.txt", "");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{(dir.path() / "empty").string()},
+                                                 {(dir.path() / "notes").string()},
+                                                 {"--files-from", emptyList},
+                                                 {"--json", (dir.path() / "empty").string()}}) {
+        const RunResult run = Check(args);
+        EXPECT_EQ(run.status, 1) << args.back();
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find("no photo to check"), std::string::npos) << run.err;
+    }
+}
+
 TEST_F(VelmoraCheck, UnreadableSettingsExitTwoWithReason)
 {
     const std::string photo = Fixture("id_white.jpg").string();

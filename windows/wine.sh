@@ -22,4 +22,10 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     fi
 ) 9>"$WINEPREFIX.lock"
 
+# Debian's wine stops its server the moment the last program exits, and a program starting in
+# that instant fails with "recvmsg: Connection reset by peer". A server that outlives its last
+# program by a minute closes that gap for tests started one after another; a second start while
+# one runs is refused by wineserver itself, harmlessly.
+wineserver -p60 </dev/null >/dev/null 2>&1 || true
+
 exec wine "$@"

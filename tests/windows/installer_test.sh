@@ -37,8 +37,12 @@ grep -q 'accepted' <<<"$result" || fail "the installed batch checker did not acc
 
 echo "a photo of the user's" >"$folder/my photo.jpg"
 "$wine" "$folder/uninstall.exe" /S || fail "the uninstaller failed"
-# The uninstaller runs on from a copy of itself in the temporary folder.
-WINEPREFIX=${VELMORA_WINE_PREFIX:-$HOME/.cache/velmora-windows/wine} wineserver -w
+# The uninstaller runs on from a copy of itself in the temporary folder; removing the uninstall
+# entry is its last step.
+for _ in $(seq 60); do
+    "$wine" reg query "$key" >/dev/null 2>&1 || break
+    sleep 1
+done
 for file in velmora.exe velmora-check.exe setting.ini tips translations licenses uninstall.exe; do
     [ -e "$folder/$file" ] && fail "left behind: $file"
 done

@@ -51,6 +51,8 @@ constexpr std::string_view kUsage =
     "  --settings FILE     thresholds from FILE, not the setting.ini beside the program\n"
     "  --json              one JSON object per photo instead of a line of text\n"
     "  --save-dir DIR      save each accepted photo there under its own name, never over a file\n"
+    "  --recheck-stamped   check photos that carry the check stamp in full, as anyone can\n"
+    "                      append the stamp (the desktop program accepts them as stored)\n"
     "  --files-from FILE   check the photos and folders listed in FILE, one a line (- reads\n"
     "                      standard input); with -0 the list is separated by NUL characters\n"
     "  --report FILE.html  write a page with a card per photo\n"
@@ -72,6 +74,7 @@ struct Options {
     bool json = false;
     bool nulSeparated = false;
     bool quiet = false;
+    bool recheckStamped = false;
     bool help = false;
     unsigned jobs = 0;  // 0: one per core
     std::vector<fs::path> inputs;
@@ -108,6 +111,8 @@ std::optional<Options> ParseArguments(int argc, char** argv)
             options.nulSeparated = true;
         else if (arg == "--quiet")
             options.quiet = true;
+        else if (arg == "--recheck-stamped")
+            options.recheckStamped = true;
         else if (arg == "--settings" && hasValue)
             options.settingsFile = PathFromText(argv[++i]);
         else if (arg == "--save-dir" && hasValue)
@@ -125,7 +130,7 @@ std::optional<Options> ParseArguments(int argc, char** argv)
     }
     if (!options.reportFrom.empty()) {
         // Making a report from earlier results checks nothing.
-        const bool checkOptions = options.settingsFile || options.saveDir || options.json ||
+        const bool checkOptions = options.settingsFile || options.saveDir || options.json || options.recheckStamped ||
                                   !options.filesFrom.empty() || !options.inputs.empty();
         if (!options.report || checkOptions)
             return std::nullopt;
@@ -347,6 +352,7 @@ int Run(int argc, char** argv)
     const std::size_t jobs = std::min<std::size_t>(JobsOf(*options), std::max<std::size_t>(1, inputs.photos.size()));
     for (std::size_t k = 0; k < jobs; ++k) {
         workers.push_back({PhotoChecker(settings, programDir), std::nullopt});
+        workers.back().checker.TrustStamp(!options->recheckStamped);
         if (!workers.back().checker.HasFaceDetector()) {
             Complain(programDir / velmora::kFaceCascadeFileName, "face cascade missing or unreadable");
             return kBadUsage;

@@ -134,6 +134,7 @@ struct PhotoChecker::State {
     std::filesystem::path programDir;
     std::optional<FaceDetector> detector;
     std::optional<EyeDetector> eyes;
+    bool trustStamp = true;
     std::map<TipImage, Image> tips;  // decoded on first use
 
     // One check from the first stage to the verdict.
@@ -147,6 +148,8 @@ public:
     CheckOutcome Finish()
     {
         Stages();
+        if (m_outcome.verdict.stamped && !m_state.trustStamp && m_outcome.error == CheckError::None)
+            m_outcome.reasons.push_back(Plain(Finding::StampIgnored));
         return std::move(m_outcome);
     }
 
@@ -230,7 +233,7 @@ private:
         // A photo this program saved has passed already: show it as stored.
         m_outcome.stage = CheckStage::Stamp;
         Write(&CheckVerdict::stamped, EndsWithCheckStamp(m_photo.tail));
-        if (m_outcome.verdict.stamped) {
+        if (m_outcome.verdict.stamped && m_state.trustStamp) {
             const Image stored = Decode();
             return stored.empty() ? RejectUndecodable() : Accept(stored, Finding::AcceptedStamped);
         }
@@ -343,6 +346,8 @@ bool PhotoChecker::HasFaceDetector() const noexcept { return m_state->detector.h
 bool PhotoChecker::HasEyeDetector() const noexcept { return m_state->eyes.has_value(); }
 
 const CheckSettings& PhotoChecker::Settings() const noexcept { return m_state->settings; }
+
+void PhotoChecker::TrustStamp(bool trust) noexcept { m_state->trustStamp = trust; }
 
 CheckOutcome PhotoChecker::Check(const std::filesystem::path& photo)
 {

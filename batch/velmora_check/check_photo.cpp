@@ -142,7 +142,8 @@ CheckedPhoto CheckPhoto(CheckWorker& worker, const std::filesystem::path& photo)
     checked.json = JsonFields(checked.record, outcome);
     if (outcome.accepted) {
         checked.accepted = outcome.display;
-        checked.stamped = outcome.verdict.stamped;
+        // Only a photo accepted as stored keeps its stamp; one checked in full is stamped anew.
+        checked.stamped = outcome.reasons.front().finding == velmora::Finding::AcceptedStamped;
     }
     return checked;
 }

@@ -34,6 +34,7 @@ std::string_view FindingName(Finding finding)
     case Finding::AcceptedStamped: return "acceptedStamped";
     case Finding::AcceptedNormalised: return "acceptedNormalised";
     case Finding::StretchedOnSave: return "stretchedOnSave";
+    case Finding::StampIgnored: return "stampIgnored";
     case Finding::NotJpeg: return "notJpeg";
     case Finding::FileTooSmall: return "fileTooSmall";
     case Finding::FileTooLarge: return "fileTooLarge";
@@ -135,6 +136,7 @@ std::string ReasonText(const Reason& reason, const velmora::CheckOutcome& outcom
     case Finding::Accepted: return "accepted";
     case Finding::AcceptedStamped: return "carries the check stamp: shown as stored, not checked again";
     case Finding::AcceptedNormalised: return "normalised only, not checked (cast=1)";
+    case Finding::StampIgnored: return "carries the check stamp: ignored, checked in full";
     case Finding::StretchedOnSave: {
         const double percent = std::abs(reason.measured - 1.0) * 100.0;
         char text[96];

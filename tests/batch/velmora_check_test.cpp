@@ -269,6 +269,35 @@ TEST_F(VelmoraCheck, SaveDirExportsAcceptedPhotosUnderTheirNames)
         << run.out;
 }
 
+TEST_F(VelmoraCheck, RecheckStampedDistrustsTheStampAndSaysSo)
+{
+    const std::string twoPeople = Photo("two.jpg", WithStamp(ReadWholeFile(Fixture("two_faces.jpg"))));
+    const std::string typical = Photo("typical.jpg", WithStamp(ReadWholeFile(Fixture("id_white.jpg"))));
+
+    const RunResult trusted = Check({twoPeople});
+    EXPECT_EQ(trusted.status, 0) << trusted.out;
+
+    const auto out = dir.path() / "out";
+    fs::create_directory(out);
+    const RunResult text = Check({"--recheck-stamped", "--save-dir", out.string(), twoPeople, typical});
+    EXPECT_EQ(text.status, 1);
+    const std::vector<std::string> lines = Lines(text.out);
+    ASSERT_EQ(lines.size(), 2u) << text.out;
+    EXPECT_NE(lines[0].find("rejected, tip 7: 2 faces found"), std::string::npos) << lines[0];
+    for (const std::string& line : lines)
+        EXPECT_NE(line.find("carries the check stamp: ignored, checked in full"), std::string::npos) << line;
+    // Checked in full, the typical photo is saved normalised, with one stamp, not two.
+    const std::string saved = ReadWholeFile(out / "typical.jpg");
+    const std::string stamp(kCheckStamp.begin(), kCheckStamp.end());
+    ASSERT_GT(saved.size(), 2 * stamp.size());
+    EXPECT_TRUE(saved.ends_with(stamp));
+    EXPECT_NE(saved.substr(saved.size() - 2 * stamp.size(), stamp.size()), stamp);
+
+    const RunResult json = Check({"--recheck-stamped", "--json", twoPeople});
+    EXPECT_NE(json.out.find("\"stampIgnored\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"accepted\": false"), std::string::npos) << json.out;
+}
+
 TEST_F(VelmoraCheck, SaveDirNeverReplacesThePhotoItself)
 {
     const std::string original = ReadWholeFile(Fixture("id_white.jpg"));

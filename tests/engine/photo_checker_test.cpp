@@ -1,9 +1,11 @@
 #include "velmora/photo_checker.h"
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -407,6 +409,46 @@ TEST(SequenceMeasurements, StretchIsNotedOnAcceptedPhotosOnly)
         if (row.stretch) {
             EXPECT_NEAR(note->measured, *row.stretch, 1e-9);
             EXPECT_EQ(note->direction, *row.stretch > 1 ? Direction::Lower : Direction::Raise);
+        }
+    }
+}
+
+// Anyone can append the stamp: a checker told to distrust it judges the photo as if it were
+// not there, and notes that it was ignored; a trusting one accepts even a two-person photo.
+TEST(SequenceStamp, DistrustedStampIsCheckedInFull)
+{
+    const struct {
+        const char* name;
+        std::string (*photo)();
+        std::optional<TipImage> tip;  // when distrusted; nullopt: accepted
+        Finding first;
+    } rows[] = {
+        {"two faces", [] { return WithStamp(TwoFaces()); }, TipImage::NoSingleFace, F::SeveralFaces},
+        {"tiny square", StampedSquare, TipImage::FileSizeOutsideWindow, F::FileTooSmall},
+        {"typical", StampedIdWhite, std::nullopt, F::Accepted},
+        {"unstamped", IdWhite, std::nullopt, F::Accepted},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string bytes = row.photo();
+        const auto span = std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        PhotoChecker checker(InstalledSettings(), ProgramDir());
+        const bool stamped = row.photo != IdWhite;
+        if (stamped) {
+            EXPECT_TRUE(checker.CheckBytes(span).accepted) << "a trusted stamp accepts as stored";
+        }
+
+        checker.TrustStamp(false);
+        const CheckOutcome outcome = checker.CheckBytes(span);
+        EXPECT_EQ(outcome.tip, row.tip);
+        EXPECT_EQ(outcome.accepted, !row.tip.has_value());
+        EXPECT_TRUE(outcome.written.stamped);
+        EXPECT_EQ(outcome.verdict.stamped, stamped);
+        ASSERT_FALSE(outcome.reasons.empty());
+        EXPECT_EQ(outcome.reasons.front().finding, row.first);
+        EXPECT_EQ(outcome.reasons.back().finding == F::StampIgnored, stamped);
+        if (outcome.accepted) {
+            EXPECT_EQ(outcome.display.size(), kNormalised);
         }
     }
 }

@@ -78,6 +78,11 @@ public:
     bool HasEyeDetector() const noexcept;
     const CheckSettings& Settings() const noexcept;
 
+    // Whether a photo carrying the check stamp is accepted as stored (the default, as the desktop
+    // program does) or checked in full: anyone can append the stamp's 16 bytes, so whoever vets
+    // handed-in photos must be able to distrust it. An ignored stamp is noted among the reasons.
+    void TrustStamp(bool trust) noexcept;
+
     // Reads the file once, refusing to read more than any photo needs, and checks its bytes.
     CheckOutcome Check(const std::filesystem::path& photo);
     CheckOutcome CheckBytes(std::span<const std::uint8_t> bytes);

@@ -13,6 +13,7 @@ enum class Finding {
     AcceptedNormalised,  // normalise-only settings: resized, not checked
     StretchedOnSave,     // note on an accepted photo: measured = how much taller the output is than
                          // the photo's own aspect (output aspect / photo aspect, 1 = unchanged)
+    StampIgnored,        // note: the photo carries the check stamp, but was checked in full
     NotJpeg,             // the file does not start with the JPEG start-of-image marker
     FileTooSmall,        // measured = file length in bytes; low = the smallest allowed length
     FileTooLarge,        // measured = file length in bytes; high = the largest allowed length

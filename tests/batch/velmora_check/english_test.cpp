@@ -47,6 +47,7 @@ TEST(English, EveryFindingInWordsWithItsFigures)
         {Bounded(Finding::AcceptedNormalised, 0, {}, {}), "normalised only, not checked (cast=1)"},
         {Bounded(Finding::StretchedOnSave, 1.12, 0.95, 1.05, true), "stretched 12.0 % taller when normalised"},
         {Bounded(Finding::StretchedOnSave, 0.9, 0.95, 1.05, true), "stretched 10.0 % wider when normalised"},
+        {Bounded(Finding::StampIgnored, 0, {}, {}), "carries the check stamp: ignored, checked in full"},
         {Bounded(Finding::NotJpeg, 0, {}, {}), "not a JPEG file"},
         {Bounded(Finding::FileTooSmall, 1000, 20480, 51200, true, "pic_min_size"),
          "file too small: bytes 1000, allowed 20480 <= bytes <= 51200 (pic_min_size)"},

@@ -181,6 +181,8 @@ QString Fixed(const Reason& reason, const CheckOutcome&, const CheckSettings& se
         return QStringLiteral("已调整为 %1 × %2 像素（当前设置不做检查），可点击“保存照片”")
             .arg(settings.dst_width)
             .arg(settings.dst_height);
+    case Finding::StampIgnored:
+        return QStringLiteral("已忽略审核标记，照片已完整检查");
     default:
         break;
     }
@@ -199,6 +201,7 @@ constexpr FindingWording kWordings[] = {
     {Finding::AcceptedStamped, Fixed},
     {Finding::AcceptedNormalised, Fixed},
     {Finding::StretchedOnSave, Stretched},
+    {Finding::StampIgnored, Fixed},
     {Finding::NotJpeg, Fixed},
     {Finding::FileTooSmall, FileSize},
     {Finding::FileTooLarge, FileSize},

@@ -225,15 +225,16 @@ void CVelmoraDlg::mouseReleaseEvent(QMouseEvent* event)
     QDialog::mouseReleaseEvent(event);
 }
 
-QString CVelmoraDlg::DroppablePhoto(const QMimeData* mime) const
+PhotoDrop CVelmoraDlg::ExamineDrop(const QMimeData* mime) const
 {
-    return mime ? DroppedPhotoPath(*mime, FilterPatterns(QString::fromLatin1(kOpenPhotoFilter))) : QString();
+    return mime ? ExaminePhotoDrop(*mime, FilterPatterns(QString::fromLatin1(kOpenPhotoFilter))) : PhotoDrop{};
 }
 
 void CVelmoraDlg::dragEnterEvent(QDragEnterEvent* event)
 {
-    // Ignored drags show the no-drop cursor for as long as they hover over the window.
-    if (CheckRunning() || DroppablePhoto(event->mimeData()).isEmpty()) {
+    // Ignored drags show the no-drop cursor for as long as they hover over the window. Local
+    // files that cannot be opened are let in, so that the drop can say why it opens nothing.
+    if (CheckRunning() || ExamineDrop(event->mimeData()).refusal == DropRefusal::NoLocalFile) {
         event->ignore();
         return;
     }
@@ -242,13 +243,18 @@ void CVelmoraDlg::dragEnterEvent(QDragEnterEvent* event)
 
 void CVelmoraDlg::dropEvent(QDropEvent* event)
 {
-    const QString path = DroppablePhoto(event->mimeData());
-    if (CheckRunning() || path.isEmpty()) {
+    const PhotoDrop drop = ExamineDrop(event->mimeData());
+    // A refused drop is ignored, so that no file manager takes it for a finished move.
+    if (CheckRunning() || drop.refusal != DropRefusal::None) {
         event->ignore();
+        if (!CheckRunning() && drop.refusal != DropRefusal::NoLocalFile)
+            m_reasonLine->Show(ReasonTone::Warning, DropRefusalText(drop));
         return;
     }
-    event->acceptProposedAction();
-    OpenPhoto([path] { return path; });
+    // A copy, never a move: the photo stays where the user keeps it.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    OpenPhoto([path = drop.path] { return path; });
 }
 
 CVelmoraDlg::CBusyCursor::CBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }

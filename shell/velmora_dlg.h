@@ -18,6 +18,7 @@
 #include "shell/artwork.h"
 #include "shell/check_state.h"
 #include "shell/dialog_units.h"
+#include "shell/photo_drop.h"
 #include "shell/window_layout.h"
 #include "velmora/export.h"
 
@@ -110,7 +111,7 @@ private:
     void TellSaveFailure(const QString& reason);
     // Save can act only on an accepted photo.
     void UpdateSaveButton();
-    QString DroppablePhoto(const QMimeData* mime) const;
+    PhotoDrop ExamineDrop(const QMimeData* mime) const;
 
     // What a check on the worker thread hands back: its outcome, or why it broke down.
     struct CheckRun {

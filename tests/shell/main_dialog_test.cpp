@@ -636,16 +636,30 @@ void MainDialogTest::otherDropsAreRefused()
     QVERIFY(!g_resultImage.empty());
     const QImage shown = dlg.m_preview->ShownImage();
 
-    // Refused on entry (the cursor shows it) and on drop; the accepted photo stays.
-    const QList<QUrl> refused[] = {
-        {QUrl::fromLocalFile(png)},
-        {QUrl::fromLocalFile(kAcceptedPhoto), QUrl::fromLocalFile(kAcceptedPhoto)},
-        {QUrl(QStringLiteral("https://example.invalid/photo.jpg"))},
+    // Local files are let in and refused on drop with a line saying why; a web address is
+    // refused on entry (the cursor shows it) and says nothing. The accepted photo stays.
+    const struct {
+        QList<QUrl> urls;
+        bool entered;
+        QString says;  // empty: the line is left as it was
+    } refused[] = {
+        {{QUrl::fromLocalFile(png)}, true, QStringLiteral("“photo.png”不是 JPG/JPEG 照片")},
+        {{QUrl::fromLocalFile(dir.path())}, true, QStringLiteral("是文件夹")},
+        {{QUrl::fromLocalFile(kAcceptedPhoto), QUrl::fromLocalFile(kAcceptedPhoto)}, true,
+         QStringLiteral("一次只能拖入一张照片")},
+        {{QUrl(QStringLiteral("https://example.invalid/photo.jpg"))}, false, QString()},
     };
-    for (const QList<QUrl>& urls : refused) {
-        bool entered = true;
-        QVERIFY(!DropOn(dlg, urls, &entered));
-        QVERIFY(!entered);
+    for (const auto& row : refused) {
+        const QString before = dlg.m_reasonLine->text();
+        bool entered = !row.entered;
+        QVERIFY(!DropOn(dlg, row.urls, &entered));
+        QCOMPARE(entered, row.entered);
+        if (row.says.isEmpty()) {
+            QCOMPARE(dlg.m_reasonLine->text(), before);
+        } else {
+            QVERIFY2(dlg.m_reasonLine->text().contains(row.says), qPrintable(dlg.m_reasonLine->text()));
+            QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Warning);
+        }
         QVERIFY(!g_resultImage.empty());
         QCOMPARE(dlg.m_preview->ShownImage(), shown);
         QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());

@@ -25,6 +25,7 @@ using namespace velmora;
 Q_DECLARE_METATYPE(velmora::CheckSettings)
 Q_DECLARE_METATYPE(velmora::CheckOutcome)
 Q_DECLARE_METATYPE(ReasonTone)
+Q_DECLARE_METATYPE(DropRefusal)
 
 namespace {
 
@@ -402,25 +403,38 @@ void ShellPartsTest::dropsOpenOnlyOneLocalPhoto_data()
 {
     QTest::addColumn<QStringList>("names");   // files created in a temporary folder, dropped in order
     QTest::addColumn<QString>("remote");      // a URL dropped instead, if set
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("one jpg") << QStringList{QStringLiteral("photo.jpg")} << QString() << true;
-    QTest::newRow("upper-case JPEG") << QStringList{QStringLiteral("PHOTO.JPEG")} << QString() << true;
-    QTest::newRow("jfif") << QStringList{QStringLiteral("photo.jfif")} << QString() << true;
-    QTest::newRow("Chinese name") << QStringList{QStringLiteral("证件照.jpg")} << QString() << true;
-    QTest::newRow("png") << QStringList{QStringLiteral("photo.png")} << QString() << false;
-    QTest::newRow("no extension") << QStringList{QStringLiteral("photo")} << QString() << false;
-    QTest::newRow("two photos") << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")} << QString() << false;
-    QTest::newRow("folder named like a photo") << QStringList{QStringLiteral("album.jpg/")} << QString() << false;
-    QTest::newRow("file gone") << QStringList{QStringLiteral("-gone.jpg")} << QString() << false;
-    QTest::newRow("web address") << QStringList() << QStringLiteral("https://example.invalid/photo.jpg") << false;
-    QTest::newRow("nothing") << QStringList() << QString() << false;
+    QTest::addColumn<DropRefusal>("refusal");
+    QTest::addColumn<QString>("text");        // the reason line's words for it
+    const auto opens = DropRefusal::None;
+    QTest::newRow("one jpg") << QStringList{QStringLiteral("photo.jpg")} << QString() << opens << QString();
+    QTest::newRow("upper-case JPEG") << QStringList{QStringLiteral("PHOTO.JPEG")} << QString() << opens << QString();
+    QTest::newRow("jfif") << QStringList{QStringLiteral("photo.jfif")} << QString() << opens << QString();
+    QTest::newRow("Chinese name") << QStringList{QStringLiteral("证件照.jpg")} << QString() << opens << QString();
+    QTest::newRow("png") << QStringList{QStringLiteral("photo.png")} << QString() << DropRefusal::NotAPhoto
+                         << QStringLiteral("“photo.png”不是 JPG/JPEG 照片，请拖入 .jpg、.jpeg 或 .jfif 文件");
+    QTest::newRow("no extension") << QStringList{QStringLiteral("photo")} << QString() << DropRefusal::NotAPhoto
+                                  << QStringLiteral("“photo”不是 JPG/JPEG 照片，请拖入 .jpg、.jpeg 或 .jfif 文件");
+    QTest::newRow("two photos") << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")} << QString()
+                                << DropRefusal::SeveralFiles << QStringLiteral("一次只能拖入一张照片");
+    QTest::newRow("a photo and a web address")
+        << QStringList{QStringLiteral("a.jpg")} << QStringLiteral("https://example.invalid/photo.jpg")
+        << DropRefusal::SeveralFiles << QStringLiteral("一次只能拖入一张照片");
+    QTest::newRow("folder named like a photo") << QStringList{QStringLiteral("album.jpg/")} << QString()
+                                               << DropRefusal::Folder
+                                               << QStringLiteral("“album.jpg”是文件夹，请拖入一张 JPG/JPEG 照片");
+    QTest::newRow("file gone") << QStringList{QStringLiteral("-gone.jpg")} << QString() << DropRefusal::Gone
+                               << QStringLiteral("找不到“gone.jpg”，它可能已被移动或删除");
+    QTest::newRow("web address") << QStringList() << QStringLiteral("https://example.invalid/photo.jpg")
+                                 << DropRefusal::NoLocalFile << QString();
+    QTest::newRow("nothing") << QStringList() << QString() << DropRefusal::NoLocalFile << QString();
 }
 
 void ShellPartsTest::dropsOpenOnlyOneLocalPhoto()
 {
     QFETCH(QStringList, names);
     QFETCH(QString, remote);
-    QFETCH(bool, opens);
+    QFETCH(DropRefusal, refusal);
+    QFETCH(QString, text);
     QTemporaryDir dir;
     QList<QUrl> urls;
     for (QString name : names) {
@@ -448,10 +462,11 @@ void ShellPartsTest::dropsOpenOnlyOneLocalPhoto()
     const QStringList patterns = FilterPatterns(QString::fromLatin1(kOpenPhotoFilter));
     QCOMPARE(patterns, (QStringList{QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg"),
                                     QStringLiteral("*.jfif")}));
-    const QString path = DroppedPhotoPath(data, patterns);
-    QCOMPARE(!path.isEmpty(), opens);
-    if (opens)
-        QCOMPARE(path, QFileInfo(urls.front().toLocalFile()).absoluteFilePath());
+    const PhotoDrop drop = ExaminePhotoDrop(data, patterns);
+    QCOMPARE(drop.refusal, refusal);
+    QCOMPARE(DropRefusalText(drop), text);
+    if (refusal == DropRefusal::None)
+        QCOMPARE(drop.path, QFileInfo(urls.front().toLocalFile()).absoluteFilePath());
 }
 
 void ShellPartsTest::windowShrinksOnlyToFitItsScreen_data()

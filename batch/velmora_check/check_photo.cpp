@@ -1,6 +1,7 @@
 #include "check_photo.h"
 
 #include "english.h"
+#include "fix_photo.h"
 #include "record_json.h"
 #include "utf8.h"
 
@@ -144,6 +145,8 @@ CheckedPhoto CheckPhoto(CheckWorker& worker, const std::filesystem::path& photo)
         checked.accepted = outcome.display;
         checked.stamped = outcome.verdict.stamped;
     }
+    if (worker.fix)
+        checked.fix = FixOf(worker.checker, photo, outcome);
     return checked;
 }
 

@@ -34,6 +34,7 @@
 #include "shell/requirements_card.h"
 #include "shell/sample_backdrop.h"
 #include "shell/velmora_dlg.h"
+#include "portrait_scenes.h"
 
 using namespace velmora;
 
@@ -170,6 +171,8 @@ private slots:
     void backgroundDragMovesTheWindow();
     void requirementsCardIsDrawnFromTheSettings();
     void emptyDisplayImageLeavesPreviewBlank();
+    void fixMakesAPhoneFramedPhotoPassAndSaveWritesTheCopy();
+    void fixSaysWhyWhenNoCopyCanBeMade();
 };
 
 void MainDialogTest::mulDivRoundsLikeWindows_data()
@@ -785,6 +788,71 @@ void MainDialogTest::emptyDisplayImageLeavesPreviewBlank()
     // Painting it must not fail; what shows is the white frame beneath.
     const QImage shot = dlg.m_picture->grab().toImage();
     QCOMPARE(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(Qt::white));
+}
+
+void MainDialogTest::fixMakesAPhoneFramedPhotoPassAndSaveWritesTheCopy()
+{
+    QTemporaryDir dir;
+    const QString phone = dir.filePath(QStringLiteral("phone.jpg"));
+    const std::vector<std::uint8_t> bytes =
+        portrait_scenes::EncodeJpeg(portrait_scenes::Scene({3024, 4032}, {portrait_scenes::Placement{}}));
+    const std::string original(bytes.begin(), bytes.end());
+    QVERIFY(WriteFile(phone, QByteArray::fromStdString(original)));
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kAcceptedPhoto, phone}};
+    ScriptedChooser saves{{dir.filePath(QStringLiteral("报名照片.jpg"))}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+
+    // An accepted photo is offered nothing.
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(!dlg.FixOffered());
+    QVERIFY(dlg.m_reasonLine->OfferedAction().isEmpty());
+
+    // As the phone took it, the face is too small for the detector at the normalised size.
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(g_resultImage.empty());
+    QVERIFY(!g_verdict.faceOk);
+    QVERIFY(dlg.FixOffered());
+    QCOMPARE(dlg.m_reasonLine->OfferedAction(), QStringLiteral("自动调整"));
+    QVERIFY(dlg.m_reasonLine->text().contains(QStringLiteral(">自动调整</a>")));
+
+    emit dlg.m_reasonLine->linkActivated(QStringLiteral("action"));
+    QVERIFY(WaitForCheck(dlg));
+    QVERIFY(!g_resultImage.empty());
+    QVERIFY(g_verdict.faceOk && g_verdict.positionOk);
+    QCOMPARE(g_resultImage.cols, g_settings.dst_width);
+    QCOMPARE(dlg.m_preview->ShownImage(), ToQImage(g_resultImage));
+    QVERIFY(dlg.m_reasonLine->Tone() != ReasonTone::Failure);
+    QVERIFY2(dlg.m_reasonLine->text().startsWith(QStringLiteral("已按标准构图裁剪。")), qPrintable(dlg.m_reasonLine->text()));
+    QVERIFY(!dlg.FixOffered());
+    QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());
+
+    dlg.OnSavePhoto();
+    QCOMPARE(saves.calls, 1);
+    VerifySavedPhoto(saves.answers[0]);
+    const cv::Mat saved = cv::imread(saves.answers[0].toStdString(), cv::IMREAD_COLOR);
+    QCOMPARE(saved.cols, g_settings.dst_width);
+    QCOMPARE(saved.rows, g_settings.dst_height);
+    QCOMPARE(ReadBytes(phone), original);
+}
+
+void MainDialogTest::fixSaysWhyWhenNoCopyCanBeMade()
+{
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kFixtures + QStringLiteral("no_face.jpg")}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.show();
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(dlg.FixOffered());
+    emit dlg.m_reasonLine->linkActivated(QStringLiteral("action"));
+    QVERIFY(WaitForCheck(dlg));
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QCOMPARE(dlg.m_reasonLine->text(), QStringLiteral("无法自动调整：整张照片中没有检测到人脸"));
+    QVERIFY(g_resultImage.empty());
+    QVERIFY(!dlg.FixOffered());
 }
 
 QTEST_MAIN(MainDialogTest)

@@ -100,9 +100,8 @@ inline std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>
     const std::size_t length = segment.size() - 2;
     segment[2] = static_cast<std::uint8_t>(length >> 8);
     segment[3] = static_cast<std::uint8_t>(length & 0xFF);
-    std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
-    out.insert(out.end(), segment.begin(), segment.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    std::vector<std::uint8_t> out = jpeg;
+    out.insert(out.begin() + 2, segment.begin(), segment.end());
     return out;
 }
 
@@ -110,14 +109,15 @@ inline std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>
 // maker notes and previews; the picture is unchanged.
 inline std::vector<std::uint8_t> PaddedTo(const std::vector<std::uint8_t>& jpeg, std::size_t length)
 {
-    std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
     const std::size_t chunk = 65533;
-    while (out.size() + jpeg.size() - 2 <= length) {
-        out.insert(out.end(), {0xFF, 0xE9, static_cast<std::uint8_t>((chunk + 2) >> 8),
-                               static_cast<std::uint8_t>((chunk + 2) & 0xFF)});
-        out.insert(out.end(), chunk, 0x5A);
+    std::vector<std::uint8_t> padding;
+    while (padding.size() + jpeg.size() <= length) {
+        padding.insert(padding.end(), {0xFF, 0xE9, static_cast<std::uint8_t>((chunk + 2) >> 8),
+                                       static_cast<std::uint8_t>((chunk + 2) & 0xFF)});
+        padding.insert(padding.end(), chunk, 0x5A);
     }
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    std::vector<std::uint8_t> out = jpeg;
+    out.insert(out.begin() + 2, padding.begin(), padding.end());
     return out;
 }
 

@@ -77,12 +77,13 @@ Image Downscaled(const Image& photo, double factor)
     return small;
 }
 
-// The faces of the whole photo, searched on a copy of at most kFixWorkingSide and mapped back.
-std::vector<cv::Rect> FindFaces(const Image& photo, FaceDetector& detector, int minNeighbours)
+// The faces of the whole photo, searched on a copy at most `side` pixels long and mapped back.
+std::vector<cv::Rect> FindFacesAt(const Image& photo, int side, FaceDetector& detector, int minNeighbours)
 {
     const int longSide = std::max(photo.cols, photo.rows);
-    const double factor = longSide > kFixWorkingSide ? double(kFixWorkingSide) / longSide : 1.0;
-    std::vector<cv::Rect> faces = detector.Detect(factor < 1.0 ? Downscaled(photo, factor) : photo, minNeighbours);
+    const double factor = longSide > side ? double(side) / longSide : 1.0;
+    std::vector<cv::Rect> faces =
+        detector.DetectInScene(factor < 1.0 ? Downscaled(photo, factor) : photo, minNeighbours);
     for (cv::Rect& face : faces) {
         const auto back = [&](int v) { return static_cast<int>(std::lround(v / factor)); };
         face = cv::Rect(back(face.x), back(face.y), back(face.width), back(face.height)) &
@@ -93,6 +94,43 @@ std::vector<cv::Rect> FindFaces(const Image& photo, FaceDetector& detector, int 
         std::erase_if(faces, [&](const cv::Rect& f) { return f.width < kMinorFaceShare * widest; });
     }
     return faces;
+}
+
+std::vector<cv::Rect> FindFaces(const Image& photo, FaceDetector& detector, int minNeighbours)
+{
+    std::vector<cv::Rect> faces = FindFacesAt(photo, kFixWorkingSide, detector, minNeighbours);
+    if (faces.empty() && std::max(photo.cols, photo.rows) > kFixWorkingSide)
+        faces = FindFacesAt(photo, 2 * kFixWorkingSide, detector, minNeighbours);
+    return faces;
+}
+
+// The face box as the check will measure it on the copy: searched again, the check's way, in a
+// window about the size of the crop, scaled about as the copy will be. The scene search only
+// locates the face; its boxes are larger than the check's. Keeps the located box when the
+// check's search finds nothing there.
+cv::Rect MeasureFace(const Image& photo, const cv::Rect& located, FaceDetector& detector, const CheckSettings& s)
+{
+    const cv::Point centre(located.x + located.width / 2, located.y + located.height / 2);
+    const int half = static_cast<int>(1.5 * located.width);
+    const cv::Rect window =
+        cv::Rect(centre.x - half, centre.y - half, 2 * half, 2 * half) & cv::Rect(cv::Point(), photo.size());
+    // The copy shows a face about 60 % of its width across.
+    const double factor = std::min(1.0, 0.6 * s.dst_width / located.width);
+    std::vector<cv::Rect> faces = detector.Detect(factor < 1.0 ? Downscaled(photo(window), factor) : photo(window).clone(),
+                                                  s.jc_precision);
+    const auto distance = [&](const cv::Rect& f) {
+        const cv::Point c(window.x + static_cast<int>((f.x + f.width / 2.0) / factor),
+                          window.y + static_cast<int>((f.y + f.height / 2.0) / factor));
+        return cv::norm(c - centre);
+    };
+    if (faces.empty())
+        return located;
+    const cv::Rect nearest = *std::ranges::min_element(faces, {}, distance);
+    if (distance(nearest) > located.width / 2.0)
+        return located;
+    const auto back = [&](int v) { return static_cast<int>(std::lround(v / factor)); };
+    return cv::Rect(window.x + back(nearest.x), window.y + back(nearest.y), back(nearest.width), back(nearest.height)) &
+           cv::Rect(cv::Point(), photo.size());
 }
 
 // The highest quality whose file length lies in the window; nothing when none does. Length
@@ -265,7 +303,7 @@ PhotoFix MakeFixedCopy(std::span<const std::uint8_t> bytes, FaceDetector& detect
         fix.refusal = faces.empty() ? FixRefusal::NoFace : FixRefusal::SeveralFaces;
         return fix;
     }
-    const auto placed = PlaceCrop(photo.size(), faces.front(), s);
+    const auto placed = PlaceCrop(photo.size(), MeasureFace(photo, faces.front(), detector, s), s);
     if (const auto* refusal = std::get_if<FixRefusal>(&placed)) {
         fix.refusal = *refusal;
         return fix;

@@ -16,8 +16,10 @@
 namespace velmora {
 
 // Photos are searched for faces at most this large on their longer side: a face a tenth of a
-// phone photo's height is still well above the detector's smallest size there, and the search
-// takes a fraction of what the full photo would.
+// phone photo's height is still above the detector's smallest size there, and the search takes
+// a fraction of what the full photo would. When that finds no face, the search is repeated at
+// twice the size, where faces down to the smallest a copy can use without enlarging (about 170
+// pixels) are found in a phone photo.
 inline constexpr int kFixWorkingSide = 1280;
 
 // The stored pixels as a viewer shows them under the EXIF orientation tag (1..8); any other

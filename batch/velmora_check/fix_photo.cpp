@@ -103,7 +103,7 @@ FixReport WriteFix(const PhotoFix& fix, const std::filesystem::path& photo, cons
         if (fix.refusal == FixRefusal::SeveralFaces || fix.refusal == FixRefusal::NoFace)
             json.Add("faces", fix.faces);
         report.json = json.Close();
-        report.note = ", no fix: " + FixRefusalText(fix);
+        report.note = "; no fix: " + FixRefusalText(fix);
         return report;
     }
     const std::filesystem::path target = dir / photo.filename();

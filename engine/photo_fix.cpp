@@ -244,7 +244,11 @@ std::variant<cv::Rect, FixRefusal> PlaceCrop(cv::Size photo, const cv::Rect& fac
     if (photo.width < output.width || photo.height < output.height)
         return FixRefusal::TooSmall;
 
-    const Interval ratioX = Inner(s.ratio_x_min, s.ratio_x_max);
+    Interval ratioX = Inner(s.ratio_x_min, s.ratio_x_max);
+    // A face box cannot be wider than the photo: a bound past that is no limit on the crop.
+    ratioX.high = std::min(ratioX.high, 0.95);
+    if (!(ratioX.low < ratioX.high))
+        return FixRefusal::HeadAtEdge;
     const Interval ratioY = Inner(s.ratio_y_min, s.ratio_y_max);
     // ratio_x = 1 - face width / crop width: the crop width follows from the ratio.
     const auto unitsFor = [&](double ratio) { return face.width / ((1.0 - ratio) * unit.width); };

@@ -118,6 +118,26 @@ TEST_P(FixedCopy, IsAcceptedUnderShippedSettings)
 INSTANTIATE_TEST_SUITE_P(Photos, FixedCopy, testing::ValuesIn(FixedCases()),
                          [](const auto& test) { return test.param.name; });
 
+// A small ID photo stored sideways, on a white oval within a grey frame: its face is found and
+// framed, but the tighter crop brings the grey into the top corners. The copy's own verdict
+// says so; it is not hidden.
+TEST(FixedCopy, ThatStillFailsSaysWhy)
+{
+    const cv::Mat upright = cv::imread(Fixture("id_white.jpg").string(), cv::IMREAD_COLOR);
+    const ByteVector photo = ps::WithOrientation(ps::EncodeJpeg(ps::StoredFor(upright, 8), 95), 8);
+    const CheckOutcome checked = Checker().CheckBytes(photo);
+    ASSERT_EQ(checked.tip, TipImage::BadDimensions);
+    const PhotoFix fix = Checker().FixPhoto(photo, checked);
+    ASSERT_TRUE(fix.Made());
+    EXPECT_EQ(fix.turnedBy, 8);
+    EXPECT_EQ(fix.uprightSize, upright.size());
+    ASSERT_TRUE(fix.crop && fix.outcome);
+    EXPECT_FALSE(fix.outcome->accepted);
+    EXPECT_EQ(fix.outcome->tip, TipImage::BackgroundNotPlain);
+    ASSERT_FALSE(fix.outcome->reasons.empty());
+    EXPECT_EQ(fix.outcome->reasons.front().finding, Finding::BackgroundNotPlain);
+}
+
 // The copy's pixels are the photo's, only cut and scaled down: nothing retouched or moved.
 TEST(FixedCopyPixels, AreTheCroppedPhotoScaledDown)
 {

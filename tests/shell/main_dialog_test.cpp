@@ -173,6 +173,7 @@ private slots:
     void emptyDisplayImageLeavesPreviewBlank();
     void fixMakesAPhoneFramedPhotoPassAndSaveWritesTheCopy();
     void fixSaysWhyWhenNoCopyCanBeMade();
+    void fixedCopyThatStillFailsIsToldAndNotSaved();
 };
 
 void MainDialogTest::mulDivRoundsLikeWindows_data()
@@ -853,6 +854,37 @@ void MainDialogTest::fixSaysWhyWhenNoCopyCanBeMade()
     QCOMPARE(dlg.m_reasonLine->text(), QStringLiteral("无法自动调整：整张照片中没有检测到人脸"));
     QVERIFY(g_resultImage.empty());
     QVERIFY(!dlg.FixOffered());
+}
+
+void MainDialogTest::fixedCopyThatStillFailsIsToldAndNotSaved()
+{
+    // The ID photo stored sideways under tag 8: turned and framed, the copy's top corners show
+    // the photo's grey frame, and its own rejection is what the applicant sees.
+    QTemporaryDir dir;
+    const QString sideways = dir.filePath(QStringLiteral("sideways.jpg"));
+    const cv::Mat upright = cv::imread((kFixtures + QStringLiteral("id_white.jpg")).toStdString(), cv::IMREAD_COLOR);
+    const std::vector<std::uint8_t> bytes = portrait_scenes::WithOrientation(
+        portrait_scenes::EncodeJpeg(portrait_scenes::StoredFor(upright, 8), 95), 8);
+    QVERIFY(WriteFile(sideways, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))));
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{sideways}};
+    ScriptedChooser saves{{dir.filePath(QStringLiteral("out.jpg"))}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(!g_verdict.dimsOk);
+    emit dlg.m_reasonLine->linkActivated(QStringLiteral("action"));
+    QVERIFY(WaitForCheck(dlg));
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QVERIFY2(dlg.m_reasonLine->text().startsWith(QStringLiteral("已按标准构图裁剪并旋转，但调整后的照片仍未通过：")),
+             qPrintable(dlg.m_reasonLine->text()));
+    QVERIFY(g_verdict.dimsOk && !g_verdict.backgroundOk);
+    QVERIFY(g_resultImage.empty());
+    QVERIFY(!Button(dlg, "IDC_SAVE")->isEnabled());
+    dlg.OnSavePhoto();
+    QCOMPARE(saves.calls, 0);
 }
 
 QTEST_MAIN(MainDialogTest)

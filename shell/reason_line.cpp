@@ -85,7 +85,11 @@ void CReasonLine::FitText()
         setTextInteractionFlags(Qt::NoTextInteraction);
         setText(lines.join(QLatin1Char('\n')));
     } else {
-        lines.front() = firstLine.toHtmlEscaped() + QStringLiteral(" <a href=\"action\">%1</a>").arg(m_action.toHtmlEscaped());
+        // Chinese text breaks between any two characters; word joiners keep the link's label whole.
+        QString label;
+        for (const QChar c : m_action.toHtmlEscaped())
+            label += (label.isEmpty() ? QString() : QString(QChar(0x2060))) + c;
+        lines.front() = firstLine.toHtmlEscaped() + QStringLiteral(" <a href=\"action\">%1</a>").arg(label);
         for (qsizetype i = 1; i < lines.size(); ++i)
             lines[i] = lines[i].toHtmlEscaped();
         setTextFormat(Qt::RichText);

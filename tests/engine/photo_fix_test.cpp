@@ -14,6 +14,7 @@
 #include "engine/face.h"
 #include "photo_fixtures.h"
 #include "portrait_scenes.h"
+#include "velmora/export.h"
 #include "velmora/photo_fix.h"
 
 using namespace velmora;
@@ -151,6 +152,36 @@ TEST(FixedCopyPixels, AreTheCroppedPhotoScaledDown)
     const cv::Mat copy = DecodeJpeg(fix.bytes);
     ASSERT_EQ(copy.size(), expected.size());
     EXPECT_GT(cv::PSNR(copy, expected), 33.0);
+}
+
+// A tight size window: the copy takes the highest quality that fits, and one step more would
+// not; a window no quality reaches gives no copy.
+TEST(FixedCopyQuality, IsTheHighestThatFitsTheWindow)
+{
+    CheckSettings tight = InstalledSettings();
+    tight.pic_max_size = 20;
+    PhotoChecker checker(tight, ProgramDir());
+    const cv::Mat upright = ps::Scene(kPhone, {ps::Placement{}});
+    const ByteVector photo = ps::EncodeJpeg(upright);
+    const CheckOutcome checked = checker.CheckBytes(photo);
+    ASSERT_EQ(checked.tip, TipImage::FileSizeOutsideWindow);
+    const PhotoFix fix = checker.FixPhoto(photo, checked);
+    ASSERT_TRUE(fix.Made());
+    EXPECT_LT(fix.quality, 100);
+    EXPECT_LE(fix.bytes.size(), 20u * 1024u);
+    ASSERT_TRUE(fix.crop && fix.scaledTo && fix.outcome);
+    EXPECT_TRUE(fix.outcome->verdict.sizeOk);
+    cv::Mat framed;
+    cv::resize(upright(*fix.crop), framed, *fix.scaledTo, 0, 0, cv::INTER_AREA);
+    EXPECT_GT(EncodeJpeg(framed, fix.quality + 1).size(), 20u * 1024u);
+
+    CheckSettings unreachable = InstalledSettings();
+    unreachable.pic_min_size = 2048;  // no 295 x 413 JPEG is 2 MiB long
+    unreachable.pic_max_size = -1;
+    PhotoChecker strict(unreachable, ProgramDir());
+    const CheckOutcome small = strict.CheckBytes(photo);
+    ASSERT_EQ(small.tip, TipImage::FileSizeOutsideWindow);
+    EXPECT_EQ(strict.FixPhoto(photo, small).refusal, FixRefusal::FileWindow);
 }
 
 // Turning follows the tag as viewers do: the image library's reader applies it the same way.

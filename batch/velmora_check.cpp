@@ -22,6 +22,7 @@
 #include "velmora_check/check_photo.h"
 #include "velmora_check/command_line.h"
 #include "velmora_check/english.h"
+#include "velmora_check/fix_photo.h"
 #include "velmora_check/html_report.h"
 #include "velmora_check/inputs.h"
 #include "velmora_check/ordered_pool.h"
@@ -53,6 +54,9 @@ constexpr std::string_view kUsage =
     "  --save-dir DIR      save each accepted photo there under its own name, never over a file\n"
     "  --recheck-stamped   check photos that carry the check stamp in full, as anyone can\n"
     "                      append the stamp (the desktop program accepts them as stored)\n"
+    "  --fix-dir DIR       write a fixed copy of each rejected photo there (turned, cropped and\n"
+    "                      scaled, no pixel retouched) under its own name, never over a file,\n"
+    "                      and check it too\n"
     "  --files-from FILE   check the photos and folders listed in FILE, one a line (- reads\n"
     "                      standard input); with -0 the list is separated by NUL characters\n"
     "  --report FILE.html  write a page with a card per photo\n"
@@ -68,6 +72,7 @@ constexpr std::string_view kUsage =
 struct Options {
     std::optional<fs::path> settingsFile;
     std::optional<fs::path> saveDir;
+    std::optional<fs::path> fixDir;
     std::optional<fs::path> report;
     std::vector<fs::path> filesFrom;
     std::vector<fs::path> reportFrom;
@@ -117,6 +122,8 @@ std::optional<Options> ParseArguments(int argc, char** argv)
             options.settingsFile = PathFromText(argv[++i]);
         else if (arg == "--save-dir" && hasValue)
             options.saveDir = PathFromText(argv[++i]);
+        else if (arg == "--fix-dir" && hasValue)
+            options.fixDir = PathFromText(argv[++i]);
         else if (arg == "--report" && hasValue)
             options.report = PathFromText(argv[++i]);
         else if (arg == "--files-from" && hasValue)
@@ -130,7 +137,8 @@ std::optional<Options> ParseArguments(int argc, char** argv)
     }
     if (!options.reportFrom.empty()) {
         // Making a report from earlier results checks nothing.
-        const bool checkOptions = options.settingsFile || options.saveDir || options.json || options.recheckStamped ||
+        const bool checkOptions = options.settingsFile || options.saveDir || options.fixDir || options.json ||
+                                  options.recheckStamped ||
                                   !options.filesFrom.empty() || !options.inputs.empty();
         if (!options.report || checkOptions)
             return std::nullopt;
@@ -317,10 +325,11 @@ int Run(int argc, char** argv)
     case velmora::SettingsStatus::Unreadable: Complain(settingsFile, "cannot read the settings file"); return kBadUsage;
     case velmora::SettingsStatus::OutOfRange: Complain(settingsFile, "value out of range: " + load.key); return kBadUsage;
     }
-    if (options->saveDir && !fs::is_directory(*options->saveDir)) {
-        Complain(*options->saveDir, "not a folder");
-        return kBadUsage;
-    }
+    for (const auto& dir : {options->saveDir, options->fixDir})
+        if (dir && !fs::is_directory(*dir)) {
+            Complain(*dir, "not a folder");
+            return kBadUsage;
+        }
     std::optional<HtmlReport> report;
     if (options->report) {
         report.emplace(*options->report);
@@ -351,7 +360,7 @@ int Run(int argc, char** argv)
     std::vector<CheckWorker> workers;
     const std::size_t jobs = std::min<std::size_t>(JobsOf(*options), std::max<std::size_t>(1, inputs.photos.size()));
     for (std::size_t k = 0; k < jobs; ++k) {
-        workers.push_back({PhotoChecker(settings, programDir), std::nullopt});
+        workers.push_back({PhotoChecker(settings, programDir), std::nullopt, options->fixDir.has_value()});
         workers.back().checker.TrustStamp(!options->recheckStamped);
         if (!workers.back().checker.HasFaceDetector()) {
             Complain(programDir / velmora::kFaceCascadeFileName, "face cascade missing or unreadable");
@@ -384,6 +393,11 @@ int Run(int argc, char** argv)
             }
             if (!accepted)
                 status = kSomeRejected;
+            if (checked.fix && options->fixDir) {
+                const FixReport fixed = WriteFix(*checked.fix, inputs.photos[i], *options->fixDir, settings);
+                checked.json.AddRaw("fix", fixed.json);
+                saveNote += fixed.note;
+            }
             if (sharedTerminal)
                 progress.Clear();
             std::cout << (options->json ? checked.json.Close() : TextLine(checked.record, saveNote)) << '\n';

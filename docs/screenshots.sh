@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the running program on a virtual X server: the window with
 # an accepted photo at 100 %, 150 % and 200 % scaling, a rejected photo with its reason, and an
-# accepted photo with an advisory (a portrait blown up from 63 pixels: soft).
-#   docs/screenshots.sh [BUILD_DIR]     (default build/default; needs xvfb, xauth, xdotool)
+# accepted photo with an advisory (a portrait blown up from 63 pixels: soft), and a sideways phone
+# photo before and after 自动调整.
+#   docs/screenshots.sh [BUILD_DIR]     (default build/default; needs xvfb, xauth, xdotool, and
+#                                        the tool make_phone_photo built: cmake --build ... --target make_phone_photo)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/default}
 program=$build/bin/velmora
 grab=$build/tests/shell/grab_window
-[ -x "$program" ] && [ -x "$grab" ] || { echo "build $program and $grab first" >&2; exit 2; }
+phone=$build/tools/make_phone_photo
+[ -x "$program" ] && [ -x "$grab" ] && [ -x "$phone" ] || { echo "build $program, $grab and $phone first" >&2; exit 2; }
 
 if [ -z "${VELMORA_UNDER_XVFB:-}" ]; then
     export VELMORA_UNDER_XVFB=1
@@ -16,7 +19,7 @@ if [ -z "${VELMORA_UNDER_XVFB:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 
-# shot SCALE PHOTO OUT: opens the photo through the Open dialog and grabs the window.
+# shot SCALE PHOTO OUT [FIXED_OUT]: opens the photo through the Open dialog and grabs the window.
 shot() {
     QT_SCALE_FACTOR=$1 "$program" &
     local pid=$!
@@ -35,9 +38,16 @@ shot() {
     xdotool key Return
     sleep 1.5
     "$grab" "$window" "$3"
+    if [ -n "${4:-}" ]; then
+        # The fix's link is reached from the keyboard: Tab past Open and Exit, Return follows it.
+        xdotool windowfocus --sync "$window"
+        xdotool key Tab Tab Return
+        sleep 2
+        "$grab" "$window" "$4"
+    fi
     kill "$pid"
     wait "$pid" 2>/dev/null || true
-    echo "wrote $3"
+    echo "wrote $3 ${4:-}"
 }
 
 shot 1 tests/fixtures/id_white.jpg docs/main-window.png
@@ -45,3 +55,8 @@ shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
 shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
 shot 1 tests/fixtures/face_large.jpg docs/rejected-photo.png
 shot 1 tests/fixtures/calibration/standard_franz_blue_1.jpg docs/accepted-advisory.png
+
+photos=$(mktemp -d)
+trap 'rm -rf "$photos"' EXIT
+"$phone" "$photos"
+shot 1 "$photos/phone_sideways.jpg" docs/fix-before.png docs/fix-after.png

@@ -38,12 +38,36 @@ std::filesystem::path TemporarySibling(const std::filesystem::path& target)
     return target.parent_path() / name;
 }
 
-bool WriteNewFile(const std::filesystem::path& file, const Bytes& bytes)
+bool WriteNewFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     return !out.fail();
+}
+
+// Writes the file beside the target and moves it into place at the end: a failed save leaves
+// the file that was there untouched, and never a half-written one.
+ExportResult PlaceFile(std::span<const std::uint8_t> bytes, bool appendStamp, const std::filesystem::path& target,
+                       ExportMode mode, const std::string& ext)
+{
+    std::error_code error;
+    if (mode == ExportMode::KeepExisting && std::filesystem::exists(target, error))
+        return Failure(ExportError::TargetExists, ext);
+
+    const std::filesystem::path temporary = TemporarySibling(target);
+    errno = 0;
+    if (!WriteNewFile(temporary, bytes) || (appendStamp && !AppendCheckStamp(temporary)) ||
+        !SyncToDisk(temporary)) {
+        const std::error_code cause = LastSystemError();
+        std::filesystem::remove(temporary, error);
+        return Failure(ExportError::CannotWrite, ext, cause);
+    }
+    if (const std::error_code moved = MoveIntoPlace(temporary, target, mode == ExportMode::ReplaceExisting)) {
+        std::filesystem::remove(temporary, error);
+        return Failure(IsExistsError(moved) ? ExportError::TargetExists : ExportError::CannotReplace, ext, moved);
+    }
+    return {ExportError::None, ext, {}};
 }
 
 }  // namespace
@@ -61,25 +85,12 @@ ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::fi
     if (encoded.failure != EncodeFailure::None)  // out of memory: nothing could be written
         return Failure(ExportError::CannotWrite, ext, std::make_error_code(std::errc::not_enough_memory));
 
-    std::error_code error;
-    if (mode == ExportMode::KeepExisting && std::filesystem::exists(target, error))
-        return Failure(ExportError::TargetExists, ext);
+    return PlaceFile(encoded.bytes, !stamped, target, mode, ext);
+}
 
-    // Write beside the target and move it into place at the end: a failed save leaves the
-    // file that was there untouched, and never a half-written photo.
-    const std::filesystem::path temporary = TemporarySibling(target);
-    errno = 0;
-    if (!WriteNewFile(temporary, encoded.bytes) || (!stamped && !AppendCheckStamp(temporary)) ||
-        !SyncToDisk(temporary)) {
-        const std::error_code cause = LastSystemError();
-        std::filesystem::remove(temporary, error);
-        return Failure(ExportError::CannotWrite, ext, cause);
-    }
-    if (const std::error_code moved = MoveIntoPlace(temporary, target, mode == ExportMode::ReplaceExisting)) {
-        std::filesystem::remove(temporary, error);
-        return Failure(IsExistsError(moved) ? ExportError::TargetExists : ExportError::CannotReplace, ext, moved);
-    }
-    return {ExportError::None, ext, {}};
+ExportResult WriteFileBytes(std::span<const std::uint8_t> bytes, const std::filesystem::path& target, ExportMode mode)
+{
+    return PlaceFile(bytes, false, target, mode, LowerExtension(target));
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const Image& picture, int quality)

@@ -54,6 +54,21 @@ std::vector<cv::Rect> FaceDetector::Detect(const Image& photo, int minNeighbours
     return faces;
 }
 
+std::vector<cv::Rect> FaceDetector::DetectInScene(const Image& photo, int minNeighbours)
+{
+    std::vector<cv::Rect> faces;
+    try {
+        cv::Mat grey;
+        cv::cvtColor(photo, grey, cv::COLOR_BGR2GRAY);
+        cv::createCLAHE(2.0, cv::Size(8, 8))->apply(grey, grey);
+        m_classifier.detectMultiScale(grey, faces, 1.1, minNeighbours, cv::CASCADE_SCALE_IMAGE,
+                                      cv::Size(10, 100), cv::Size());
+    } catch (const cv::Exception&) {
+        faces.clear();
+    }
+    return faces;
+}
+
 FacePlacement PlaceFace(const cv::Rect& face, const CheckSettings& settings)
 {
     // Each step rounds exactly where the stored thresholds were tuned against.

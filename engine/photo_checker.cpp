@@ -14,6 +14,7 @@
 #include "engine/face.h"
 #include "engine/file_bytes.h"
 #include "engine/file_tests.h"
+#include "engine/photo_fix.h"
 
 namespace velmora {
 
@@ -368,6 +369,20 @@ CheckOutcome PhotoChecker::CheckBytes(std::span<const std::uint8_t> bytes)
     const PhotoBytes photo{bytes.size(), bytes.first(ends), bytes.last(ends),
                            bytes.size() <= kMaxPhotoBytes ? std::optional(bytes) : std::nullopt};
     return State::Run(*m_state, photo).Finish();
+}
+
+PhotoFix PhotoChecker::FixPhoto(std::span<const std::uint8_t> bytes, const CheckOutcome& checked)
+{
+    PhotoFix fix;
+    if (!IsFixOffered(checked))
+        fix.refusal = FixRefusal::NotOffered;
+    else if (!m_state->detector)
+        fix.refusal = FixRefusal::DetectorUnavailable;
+    else
+        fix = MakeFixedCopy(bytes, *m_state->detector, m_state->settings);
+    if (fix.Made())
+        fix.outcome = CheckBytes(fix.bytes);
+    return fix;
 }
 
 }  // namespace velmora

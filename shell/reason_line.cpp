@@ -31,7 +31,18 @@ CReasonLine::CReasonLine(QWidget* parent) : QLabel(parent)
     QFont lineFont = font();
     lineFont.setPointSize(10);
     setFont(lineFont);
+    setOpenExternalLinks(false);
+    connect(this, &QLabel::linkActivated, this, [this] {
+        if (!m_action.isEmpty())
+            emit ActionTaken();
+    });
     ShowHint();
+}
+
+void CReasonLine::OfferAction(const QString& label)
+{
+    m_action = label;
+    FitText();
 }
 
 void CReasonLine::Show(ReasonTone tone, const QString& text)
@@ -41,6 +52,7 @@ void CReasonLine::Show(ReasonTone tone, const QString& text)
     colours.setColor(QPalette::WindowText, ToneColour(tone));
     setPalette(colours);
     m_fullText = text;
+    m_action.clear();
     FitText();
 }
 
@@ -56,6 +68,10 @@ void CReasonLine::FitText()
     // the most important, always stays, and the tooltip keeps everything whenever less is seen.
     QStringList lines = m_fullText.split(QLatin1Char('\n'));
     const qsizetype total = lines.size();
+    // The action's link ends the first line, which always stays.
+    const QString firstLine = lines.front();
+    if (!m_action.isEmpty())
+        lines.front() += QLatin1Char(' ') + m_action;
     const QRect room = contentsRect();
     const auto fits = [&] {
         const int flags = int(alignment()) | Qt::TextWordWrap;
@@ -63,8 +79,24 @@ void CReasonLine::FitText()
     };
     while (lines.size() > 1 && !fits())
         lines.removeLast();
-    setText(lines.join(QLatin1Char('\n')));
-    setToolTip(lines.size() == total && fits() ? QString() : m_fullText);
+    const bool allShown = lines.size() == total && fits();
+    if (m_action.isEmpty()) {
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::NoTextInteraction);
+        setText(lines.join(QLatin1Char('\n')));
+    } else {
+        // Chinese text breaks between any two characters; word joiners keep the link's label whole.
+        QString label;
+        for (const QChar c : m_action.toHtmlEscaped())
+            label += (label.isEmpty() ? QString() : QString(QChar(0x2060))) + c;
+        lines.front() = firstLine.toHtmlEscaped() + QStringLiteral(" <a href=\"action\">%1</a>").arg(label);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            lines[i] = lines[i].toHtmlEscaped();
+        setTextFormat(Qt::RichText);
+        setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+        setText(lines.join(QStringLiteral("<br>")));
+    }
+    setToolTip(allShown ? QString() : m_fullText);
 }
 
 void CReasonLine::ShowHint()

@@ -18,7 +18,15 @@ public:
     // Where the photo went: its file name, and its folder shortened in the middle to fit.
     void ShowSaved(const QString& path);
 
+    // Offers an action as a link at the end of the first line; the next Show takes it away.
+    void OfferAction(const QString& label);
+    QString OfferedAction() const { return m_action; }
+
     ReasonTone Tone() const { return m_tone; }
+
+signals:
+    // The offered action's link was followed.
+    void ActionTaken();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -28,4 +36,5 @@ private:
 
     ReasonTone m_tone = ReasonTone::Hint;
     QString m_fullText;
+    QString m_action;
 };

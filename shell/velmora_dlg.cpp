@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <QWindow>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "shell/fix_text.h"
 #include "shell/image_convert.h"
 #include "shell/photo_drop.h"
 #include "shell/picture_button.h"
@@ -155,6 +157,8 @@ CVelmoraDlg::CVelmoraDlg(QWidget* parent)
     connect(m_openButton, &QPushButton::clicked, this, &CVelmoraDlg::OnOpenPhoto);
     connect(m_saveButton, &QPushButton::clicked, this, &CVelmoraDlg::OnSavePhoto);
     connect(&m_checkWatcher, &QFutureWatcher<CheckRun>::finished, this, &CVelmoraDlg::OnCheckFinished);
+    connect(&m_fixWatcher, &QFutureWatcher<FixRun>::finished, this, &CVelmoraDlg::OnFixFinished);
+    connect(m_reasonLine, &CReasonLine::ActionTaken, this, &CVelmoraDlg::OnFixPhoto);
 
     if (screen) {
         QRect centred(QPoint(), size());
@@ -300,6 +304,7 @@ void CVelmoraDlg::OnOpenPhoto()
 
 void CVelmoraDlg::OpenPhoto(const std::function<QString()>& choosePath)
 {
+    m_fixable.reset();
     g_resultImage.release();
     UpdateSaveButton();
     m_reasonLine->ShowHint();
@@ -344,6 +349,50 @@ void CVelmoraDlg::OnCheckFinished()
     UpdateSaveButton();
     const ReasonText reason = DescribeOutcome(run.outcome, g_settings);
     m_reasonLine->Show(reason.tone, reason.text);
+    if (velmora::IsFixOffered(run.outcome)) {
+        m_fixable = run.outcome;
+        m_reasonLine->OfferAction(kFixActionLabel);
+    }
+}
+
+void CVelmoraDlg::OnFixPhoto()
+{
+    if (CheckRunning() || !m_fixable || m_lastPhoto.isEmpty())
+        return;
+    m_busy.emplace();
+    // The opened file is only read again; the copy lives in memory until Save writes it.
+    m_fixWatcher.setFuture(QtConcurrent::run(
+        [checker = m_checker, photo = ToPath(m_lastPhoto), checked = *m_fixable]() -> FixRun {
+            try {
+                return {velmora::FixPhotoFile(*checker, photo, checked), {}};
+            } catch (const std::exception& error) {
+                return {{}, QString::fromStdString(error.what())};
+            }
+        }));
+}
+
+void CVelmoraDlg::OnFixFinished()
+{
+    const FixRun run = m_fixWatcher.result();
+    m_busy.reset();
+    const std::optional<velmora::CheckOutcome> original = std::exchange(m_fixable, std::nullopt);
+    if (!run.failure.isNull()) {
+        m_reasonLine->Show(ReasonTone::Failure, QStringLiteral("自动调整失败：%1").arg(run.failure));
+        return;
+    }
+    if (!run.fix.Made() || !run.fix.outcome || !original) {
+        m_reasonLine->Show(ReasonTone::Failure, FixRefusedText(run.fix));
+        return;
+    }
+    // From here on the copy stands for the photo: its verdict, its preview, and what Save writes.
+    const velmora::CheckOutcome& copy = *run.fix.outcome;
+    RecordOutcome(copy);
+    ShowInPreview(copy.display);
+    UpdateSaveButton();
+    const ReasonText reason = DescribeOutcome(copy, g_settings);
+    const QString done = FixDoneText(run.fix, *original);
+    m_reasonLine->Show(reason.tone, copy.accepted ? done + QStringLiteral("。") + reason.text
+                                                  : done + QStringLiteral("，但调整后的照片仍未通过：") + reason.text);
 }
 
 void CVelmoraDlg::OnSavePhoto()

@@ -21,6 +21,7 @@
 #include "shell/photo_drop.h"
 #include "shell/window_layout.h"
 #include "velmora/export.h"
+#include "velmora/photo_fix.h"
 
 class QFrame;
 class QLabel;
@@ -72,6 +73,8 @@ public:
 
     // A check runs off the GUI thread; meanwhile Open, Save and drops are ignored.
     bool CheckRunning() const { return m_busy.has_value(); }
+    // The last photo was rejected at a stage the automatic fix is for, and it was not taken yet.
+    bool FixOffered() const { return m_fixable.has_value(); }
 
     // Where the Open dialog starts: the folder of the last photo opened, else the pictures
     // folder, else home.
@@ -84,6 +87,8 @@ public slots:
     void OnOpenPhoto();
     void OnSavePhoto();
     [[noreturn]] void OnExitApp();
+    // "自动调整": makes and checks the fixed copy of the last photo off the GUI thread, like a check.
+    void OnFixPhoto();
 
 public:
     // Places the preview over the picture frame's client area and hides the frame.
@@ -108,6 +113,7 @@ private:
     // Starts the check on a worker thread; OnCheckFinished takes its outcome on this one.
     void CheckPhoto(const QString& path);
     void OnCheckFinished();
+    void OnFixFinished();
     void TellSaveFailure(const QString& reason);
     // Save can act only on an accepted photo.
     void UpdateSaveButton();
@@ -131,6 +137,12 @@ private:
     // that closing the window during a check leaves the check something to finish with.
     std::shared_ptr<velmora::PhotoChecker> m_checker;
     QFutureWatcher<CheckRun> m_checkWatcher;
+    struct FixRun {
+        velmora::PhotoFix fix;
+        QString failure;
+    };
+    QFutureWatcher<FixRun> m_fixWatcher;
+    std::optional<velmora::CheckOutcome> m_fixable;  // the last check, while the fix is offered for it
     std::optional<CBusyCursor> m_busy;  // set exactly while a check runs
     QIcon m_hIcon;
     DialogBaseUnits m_baseUnits;

@@ -1,6 +1,7 @@
 #include "check_photo.h"
 
 #include "english.h"
+#include "fix_photo.h"
 #include "record_json.h"
 #include "utf8.h"
 
@@ -145,6 +146,8 @@ CheckedPhoto CheckPhoto(CheckWorker& worker, const std::filesystem::path& photo)
         // Only a photo accepted as stored keeps its stamp; one checked in full is stamped anew.
         checked.stamped = outcome.reasons.front().finding == velmora::Finding::AcceptedStamped;
     }
+    if (worker.fix)
+        checked.fix = FixOf(worker.checker, photo, outcome);
     return checked;
 }
 

@@ -8,6 +8,7 @@
 #include "photo_record.h"
 #include "thumbnail.h"
 #include "velmora/photo_checker.h"
+#include "velmora/photo_fix.h"
 
 namespace velmora_check {
 
@@ -15,6 +16,7 @@ namespace velmora_check {
 struct CheckWorker {
     velmora::PhotoChecker checker;
     std::optional<ThumbnailMaker> thumbnails;  // only when a report is made
+    bool fix = false;                          // --fix-dir: rejected photos are fixed too
 };
 
 struct CheckedPhoto {
@@ -22,6 +24,7 @@ struct CheckedPhoto {
     JsonObject json;            // the line --json prints, but for the save result, known only later
     velmora::Image accepted;    // what --save-dir writes; empty unless accepted
     bool stamped = false;       // the photo carried the check stamp already
+    std::optional<velmora::PhotoFix> fix;  // --fix-dir, for a rejected photo
 };
 
 // The JSON fields of a checked photo: the engine's figures, then what the report is made from.

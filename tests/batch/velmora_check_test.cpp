@@ -7,6 +7,7 @@
 
 #include "engine/file_tests.h"
 #include "photo_fixtures.h"
+#include "portrait_scenes.h"
 #include "run_check.h"
 
 using namespace velmora;
@@ -530,6 +531,63 @@ TEST_F(VelmoraCheck, AReportThatCannotBeWrittenStopsTheRunBeforeAnyCheck)
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find("cannot write the report"), std::string::npos);
+}
+
+// A path as JSON writes it; the temporary folders' names need no escapes.
+std::string JsonQuoted(const std::string& path) { return "\"" + path + "\""; }
+
+// A phone photo (tip 7 as it is), a photo without a face and an accepted one: the first gets a
+// fixed, unstamped copy in the folder, the second says why there is none, the third no fix.
+TEST_F(VelmoraCheck, FixDirWritesCheckedCopiesAndNeverOverAFile)
+{
+    const auto out = dir.path() / "fixed";
+    fs::create_directory(out);
+    const std::vector<std::uint8_t> phoneBytes =
+        portrait_scenes::EncodeJpeg(portrait_scenes::Scene({3024, 4032}, {portrait_scenes::Placement{}}));
+    const std::string phone = Photo("phone.jpg", std::string(phoneBytes.begin(), phoneBytes.end()));
+    const std::string empty = Copy("no_face.jpg", "empty.jpg");
+    const std::string fine = Copy("id_white.jpg", "fine.jpg");
+
+    const RunResult json = Check({"--json", "--fix-dir", out.string(), phone, empty, fine});
+    EXPECT_EQ(json.status, 1) << json.err;
+    const std::vector<std::string> lines = Lines(json.out);
+    ASSERT_EQ(lines.size(), 3u) << json.out;
+    EXPECT_NE(lines[0].find("\"tip\": 7"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"fix\": {\"made\": true, \"steps\": [{\"step\": \"crop\", \"x\": "), std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[0].find("{\"step\": \"scale\", \"width\": 295, \"height\": 413}, {\"step\": \"encode\", "
+                            "\"quality\": 100}], \"crop\": {\"x\": "),
+              std::string::npos)
+        << lines[0];
+    const std::string copy = (out / "phone.jpg").string();
+    EXPECT_NE(lines[0].find("\"file\": " + JsonQuoted(copy) + ", \"written\": true, \"outcome\": {\"file\": " +
+                            JsonQuoted(copy) + ", \"accepted\": true, \"tip\": null"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find("\"fix\": {\"made\": false, \"reason\": \"noFace\""), std::string::npos) << lines[1];
+    EXPECT_EQ(lines[2].find("\"fix\""), std::string::npos) << lines[2];
+    EXPECT_FALSE(HasCheckStamp(out / "phone.jpg"));
+    EXPECT_FALSE(fs::exists(out / "empty.jpg"));
+    EXPECT_FALSE(fs::exists(out / "fine.jpg"));
+    EXPECT_EQ(ReadWholeFile(phone), std::string(phoneBytes.begin(), phoneBytes.end()));
+
+    // A second run finds the copy there: it is kept, and the line says the new one was not written.
+    const std::string before = ReadWholeFile(out / "phone.jpg");
+    WriteFile(out / "phone.jpg", "an earlier file");
+    const RunResult text = Check({"--fix-dir", out.string(), phone});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(ReadWholeFile(out / "phone.jpg"), "an earlier file");
+    EXPECT_NE(text.out.find("phone.jpg: rejected, tip 7: "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("; fixed (cropped to "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("scaled to 295 x 413, JPEG quality 100): " + copy +
+                            ": accepted (295 x 413), not written: " + copy + " exists"),
+              std::string::npos)
+        << text.out;
+    EXPECT_FALSE(before.empty());
+
+    // Without the option nothing of the fix appears.
+    const RunResult plain = Check({"--json", phone});
+    EXPECT_EQ(plain.out.find("\"fix\""), std::string::npos) << plain.out;
 }
 
 }  // namespace

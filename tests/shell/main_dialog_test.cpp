@@ -34,6 +34,7 @@
 #include "shell/requirements_card.h"
 #include "shell/sample_backdrop.h"
 #include "shell/velmora_dlg.h"
+#include "portrait_scenes.h"
 
 using namespace velmora;
 
@@ -170,6 +171,9 @@ private slots:
     void backgroundDragMovesTheWindow();
     void requirementsCardIsDrawnFromTheSettings();
     void emptyDisplayImageLeavesPreviewBlank();
+    void fixMakesAPhoneFramedPhotoPassAndSaveWritesTheCopy();
+    void fixSaysWhyWhenNoCopyCanBeMade();
+    void fixedCopyThatStillFailsIsToldAndNotSaved();
 };
 
 void MainDialogTest::mulDivRoundsLikeWindows_data()
@@ -799,6 +803,102 @@ void MainDialogTest::emptyDisplayImageLeavesPreviewBlank()
     // Painting it must not fail; what shows is the white frame beneath.
     const QImage shot = dlg.m_picture->grab().toImage();
     QCOMPARE(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(Qt::white));
+}
+
+void MainDialogTest::fixMakesAPhoneFramedPhotoPassAndSaveWritesTheCopy()
+{
+    QTemporaryDir dir;
+    const QString phone = dir.filePath(QStringLiteral("phone.jpg"));
+    const std::vector<std::uint8_t> bytes =
+        portrait_scenes::EncodeJpeg(portrait_scenes::Scene({3024, 4032}, {portrait_scenes::Placement{}}));
+    const std::string original(bytes.begin(), bytes.end());
+    QVERIFY(WriteFile(phone, QByteArray::fromStdString(original)));
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kAcceptedPhoto, phone}};
+    ScriptedChooser saves{{dir.filePath(QStringLiteral("报名照片.jpg"))}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+
+    // An accepted photo is offered nothing.
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(!dlg.FixOffered());
+    QVERIFY(dlg.m_reasonLine->OfferedAction().isEmpty());
+
+    // As the phone took it, the face is too small for the detector at the normalised size.
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(g_resultImage.empty());
+    QVERIFY(!g_verdict.faceOk);
+    QVERIFY(dlg.FixOffered());
+    QCOMPARE(dlg.m_reasonLine->OfferedAction(), QStringLiteral("自动调整"));
+    QVERIFY(dlg.m_reasonLine->text().contains(QStringLiteral("<a href=\"action\">")));
+
+    emit dlg.m_reasonLine->linkActivated(QStringLiteral("action"));
+    QVERIFY(WaitForCheck(dlg));
+    QVERIFY(!g_resultImage.empty());
+    QVERIFY(g_verdict.faceOk && g_verdict.positionOk);
+    QCOMPARE(g_resultImage.cols, g_settings.dst_width);
+    QCOMPARE(dlg.m_preview->ShownImage(), ToQImage(g_resultImage));
+    QVERIFY(dlg.m_reasonLine->Tone() != ReasonTone::Failure);
+    QVERIFY2(dlg.m_reasonLine->text().startsWith(QStringLiteral("已按标准构图裁剪。")), qPrintable(dlg.m_reasonLine->text()));
+    QVERIFY(!dlg.FixOffered());
+    QVERIFY(Button(dlg, "IDC_SAVE")->isEnabled());
+
+    dlg.OnSavePhoto();
+    QCOMPARE(saves.calls, 1);
+    VerifySavedPhoto(saves.answers[0]);
+    const cv::Mat saved = cv::imread(saves.answers[0].toStdString(), cv::IMREAD_COLOR);
+    QCOMPARE(saved.cols, g_settings.dst_width);
+    QCOMPARE(saved.rows, g_settings.dst_height);
+    QCOMPARE(ReadBytes(phone), original);
+}
+
+void MainDialogTest::fixSaysWhyWhenNoCopyCanBeMade()
+{
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{kFixtures + QStringLiteral("no_face.jpg")}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.show();
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(dlg.FixOffered());
+    emit dlg.m_reasonLine->linkActivated(QStringLiteral("action"));
+    QVERIFY(WaitForCheck(dlg));
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QCOMPARE(dlg.m_reasonLine->text(), QStringLiteral("无法自动调整：整张照片中没有检测到人脸"));
+    QVERIFY(g_resultImage.empty());
+    QVERIFY(!dlg.FixOffered());
+}
+
+void MainDialogTest::fixedCopyThatStillFailsIsToldAndNotSaved()
+{
+    // The ID photo stored sideways under tag 8: turned and framed, the copy's top corners show
+    // the photo's grey frame, and its own rejection is what the applicant sees.
+    QTemporaryDir dir;
+    const QString sideways = dir.filePath(QStringLiteral("sideways.jpg"));
+    const cv::Mat upright = cv::imread((kFixtures + QStringLiteral("id_white.jpg")).toStdString(), cv::IMREAD_COLOR);
+    const std::vector<std::uint8_t> bytes = portrait_scenes::WithOrientation(
+        portrait_scenes::EncodeJpeg(portrait_scenes::StoredFor(upright, 8), 95), 8);
+    QVERIFY(WriteFile(sideways, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))));
+
+    CVelmoraDlg dlg;
+    ScriptedChooser opens{{sideways}};
+    ScriptedChooser saves{{dir.filePath(QStringLiteral("out.jpg"))}};
+    dlg.m_chooseOpenPath = std::ref(opens);
+    dlg.m_chooseSavePath = std::ref(saves);
+    dlg.show();
+    QVERIFY(OpenAndWait(dlg));
+    QVERIFY(!g_verdict.dimsOk);
+    emit dlg.m_reasonLine->linkActivated(QStringLiteral("action"));
+    QVERIFY(WaitForCheck(dlg));
+    QCOMPARE(dlg.m_reasonLine->Tone(), ReasonTone::Failure);
+    QVERIFY2(dlg.m_reasonLine->text().startsWith(QStringLiteral("已按标准构图裁剪并旋转，但调整后的照片仍未通过：")),
+             qPrintable(dlg.m_reasonLine->text()));
+    QVERIFY(g_verdict.dimsOk && !g_verdict.backgroundOk);
+    QVERIFY(g_resultImage.empty());
+    QVERIFY(!Button(dlg, "IDC_SAVE")->isEnabled());
+    dlg.OnSavePhoto();
+    QCOMPARE(saves.calls, 0);
 }
 
 QTEST_MAIN(MainDialogTest)

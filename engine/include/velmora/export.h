@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -42,6 +43,11 @@ struct ExportResult {
 // appears at the target only when it is complete; a failure leaves nothing behind.
 ExportResult ExportAcceptedPhoto(const Image& photo, bool stamped, const std::filesystem::path& target,
                                  ExportMode mode = ExportMode::ReplaceExisting);
+
+// Writes bytes as they are (no encoding, no stamp) the way a photo is saved: the file appears
+// only when complete, and KeepExisting never replaces one. For copies that have not passed.
+ExportResult WriteFileBytes(std::span<const std::uint8_t> bytes, const std::filesystem::path& target,
+                            ExportMode mode = ExportMode::KeepExisting);
 
 // An 8-bit BGR picture as JPEG bytes of the given quality (1..100), by the encoder that saves
 // photos, without a stamp; empty when it cannot be encoded. For previews such as thumbnails.

@@ -18,6 +18,8 @@
 
 namespace velmora {
 
+struct PhotoFix;  // velmora/photo_fix.h
+
 // The cascade file the face detector loads from the program directory.
 inline constexpr std::string_view kFaceCascadeFileName = "haarcascade_frontalface_alt2.xml";
 // The eye cascade beside it; optional: without it the tilt is not assessed.
@@ -86,6 +88,10 @@ public:
     // Reads the file once, refusing to read more than any photo needs, and checks its bytes.
     CheckOutcome Check(const std::filesystem::path& photo);
     CheckOutcome CheckBytes(std::span<const std::uint8_t> bytes);
+
+    // A fixed copy of a photo this checker rejected (`checked` is its outcome), and the check
+    // of that copy; or why none was made (velmora/photo_fix.h).
+    PhotoFix FixPhoto(std::span<const std::uint8_t> bytes, const CheckOutcome& checked);
 
 private:
     struct State;

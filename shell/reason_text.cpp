@@ -90,11 +90,18 @@ QString Undecodable(const Reason&, const CheckOutcome& outcome, const CheckSetti
     return QStringLiteral("照片数据已损坏，无法读取");
 }
 
+bool Found(const CheckOutcome& outcome, Finding finding)
+{
+    const auto is = [finding](const Reason& r) { return r.finding == finding; };
+    return std::ranges::any_of(outcome.reasons, is) || std::ranges::any_of(outcome.further, is);
+}
+
 QString TooFewPixels(const Reason&, const CheckOutcome& outcome, const CheckSettings& settings)
 {
-    // Width and height are worded together: a photo short of both needs one sentence.
-    const bool narrow = std::ranges::any_of(outcome.reasons, [](const Reason& r) { return r.finding == Finding::TooNarrow; });
-    const bool low = std::ranges::any_of(outcome.reasons, [](const Reason& r) { return r.finding == Finding::TooShort; });
+    // Width and height are worded together: a photo short of both needs one sentence. They are
+    // either the verdict's reasons or further findings, never split between the two.
+    const bool narrow = Found(outcome, Finding::TooNarrow);
+    const bool low = Found(outcome, Finding::TooShort);
     const int width = std::max(settings.min_width, 0) + 1;
     const int height = std::max(settings.min_height, 0) + 1;
     QString wanted;
@@ -122,8 +129,56 @@ QString TooElongated(const Reason& reason, const CheckOutcome& outcome, const Ch
         .arg(Size(outcome), turned, QString::number(reason.measured, 'f', 2));
 }
 
+// A figure of 0..1 to two decimals, or three where two would read as the limit itself.
+QString Fraction(double value, double limit)
+{
+    QString text = QString::number(value, 'f', 2);
+    if (text == QString::number(limit, 'f', 2))
+        text = QString::number(value, 'f', 3);
+    return text;
+}
+
+// What fails in the corner, in the words of the rule in force, e.g. "左上角偏暗（亮度 0.62，白色背景需高于 0.70）".
+QString BackgroundFaultText(const velmora::BackgroundFault& fault)
+{
+    using velmora::BackgroundTest;
+    const QString corner = fault.side == velmora::Strip::Left ? QStringLiteral("左上角") : QStringLiteral("右上角");
+    const QString limit = QString::number(fault.limit, 'f', 2);
+    QString what;
+    switch (fault.test) {
+    case BackgroundTest::TooDark:
+        what = QStringLiteral("偏暗（亮度 %1，白色背景需高于 %2）").arg(Fraction(fault.measured, fault.limit), limit);
+        break;
+    case BackgroundTest::Tinted:
+        what = QStringLiteral("偏色，不够白（饱和度 %1，白色背景需低于 %2）").arg(Fraction(fault.measured, fault.limit), limit);
+        break;
+    case BackgroundTest::ColourTooDark:
+        what = QStringLiteral("颜色过暗（亮度 %1，蓝色或红色背景需高于 %2）").arg(Fraction(fault.measured, fault.limit), limit);
+        break;
+    case BackgroundTest::HueOutsideBands: {
+        const auto degrees = [](double value) { return QString::number(std::lround(value)); };
+        what = QStringLiteral("颜色既不是蓝色也不是红色（色相 %1°，蓝色应在 %2°–%3° 之间，红色应不超过 %4°）")
+                   .arg(degrees(fault.measured), degrees(fault.bands.blueFrom), degrees(fault.bands.blueTo),
+                        degrees(fault.bands.redUpTo));
+        break;
+    }
+    }
+    // How much of the corner fails, so that a speck is told apart from a whole wall.
+    QString share;
+    if (fault.stripPixels > 0 && fault.failingPixels >= fault.stripPixels)
+        share = QStringLiteral("，整个角落都如此");
+    else if (fault.stripPixels > 0 && fault.failingPixels * 100 < fault.stripPixels)
+        share = QStringLiteral("，不到 1% 的区域如此");
+    else if (fault.stripPixels > 0)
+        share = QStringLiteral("，约 %1% 的区域如此")
+                    .arg(std::min(99L, std::lround(100.0 * fault.failingPixels / fault.stripPixels)));
+    return QStringLiteral("背景：") + corner + what + share;
+}
+
 QString Background(const Reason&, const CheckOutcome& outcome, const CheckSettings& settings)
 {
+    if (outcome.backgroundFault)
+        return BackgroundFaultText(*outcome.backgroundFault);
     const QString colours = BackgroundColoursText(settings);
     if (!outcome.backgroundFailure)
         return QStringLiteral("背景不是单一纯色，应为%1").arg(colours);
@@ -292,6 +347,16 @@ ReasonText DescribeOutcome(const CheckOutcome& outcome, const CheckSettings& set
     }
     if (lines.isEmpty())
         lines << (outcome.accepted ? QStringLiteral("审核通过，可点击“保存照片”") : QStringLiteral("照片未通过审核"));
+    // What the later stages found once the verdict was fixed: after the deciding finding, so that
+    // the applicant can put everything right at once.
+    QStringList further;
+    for (const Reason& reason : outcome.further) {
+        const QString words = WordReason(reason, outcome, settings);
+        if (!words.isEmpty() && !further.contains(words) && !lines.contains(words))
+            further << words;
+    }
+    if (!further.isEmpty())
+        lines << QStringLiteral("另外：") + further.join(QStringLiteral("；"));
     // What the rules do not judge follows the verdict and changes neither it nor the tip. On an
     // accepted photo the first line names every advisory, so that the strip shows them all; the
     // figures and the advice follow, one line each, in the tooltip when the strip is full.

@@ -1,5 +1,7 @@
 #include "check_photo.h"
 
+#include <cmath>
+
 #include "english.h"
 #include "record_json.h"
 #include "utf8.h"
@@ -84,10 +86,13 @@ JsonObject JsonFields(const PhotoRecord& record, const CheckOutcome& outcome)
             .AddRaw("measured", Figure(f->measured));
         if (!f->key.empty())
             fault.AddRaw("limit", Figure(f->limit)).Add("key", f->key);
+        // The bands are the settings' float sixtieths times 60 (18.0000007...): in whole
+        // ten-thousandths of a degree they read as the degrees they mean.
+        const auto degrees = [](double value) { return JsonNumber(std::round(value * 1e4) / 1e4); };
         if (f->rule == velmora::BackgroundRule::RedOrBlue)
-            fault.AddRaw("redUpTo", Figure(f->bands.redUpTo))
-                .AddRaw("blueFrom", Figure(f->bands.blueFrom))
-                .AddRaw("blueTo", Figure(f->bands.blueTo));
+            fault.AddRaw("redUpTo", degrees(f->bands.redUpTo))
+                .AddRaw("blueFrom", degrees(f->bands.blueFrom))
+                .AddRaw("blueTo", degrees(f->bands.blueTo));
         fault.Add("corner", f->side == velmora::Strip::Left ? "left" : "right")
             .Add("failingPixels", f->failingPixels)
             .Add("stripPixels", f->stripPixels);

@@ -545,6 +545,25 @@ std::string LandscapeDimmedGroup()
 }
 std::string LandscapeBlank() { return Encode(WhitePicture(472, 354), ".jpg"); }
 
+// The face and background keys as shipped today, so that a recalibration does not move the rows.
+void Shipped(CheckSettings& s)
+{
+    s.ratio_y_min = 0.07f;
+    s.ratio_y_max = 0.32f;
+    s.ratio_x_min = 0.20f;
+    s.ratio_x_max = 0.52f;
+    s.s_min = 0.1f;
+    s.i_min = 0.3f;
+    s.i_max = 0.7f;
+    s.jc_a = 100;
+    s.jc_b = 10;
+}
+void ShippedZeroSizeWindow(CheckSettings& s)
+{
+    Shipped(s);
+    ZeroSizeWindow(s);
+}
+
 struct FurtherCase {
     const char* name;
     std::string (*photo)();
@@ -557,29 +576,29 @@ struct FurtherCase {
 void PrintTo(const FurtherCase& row, std::ostream* os) { *os << row.name; }
 
 const FurtherCase kFurther[] = {
-    {"BackgroundFailureAlsoTellsTwoFaces", DimmedTwoFaces, Installed, TipImage::BackgroundNotPlain,
+    {"BackgroundFailureAlsoTellsTwoFaces", DimmedTwoFaces, Shipped, TipImage::BackgroundNotPlain,
      F::BackgroundNotPlain, {F::SeveralFaces}},
-    {"BackgroundFailureAlsoTellsSmallHead", DimmedSmallHead, Installed, TipImage::BackgroundNotPlain,
+    {"BackgroundFailureAlsoTellsSmallHead", DimmedSmallHead, Shipped, TipImage::BackgroundNotPlain,
      F::BackgroundNotPlain, {F::FaceTooHigh, F::FaceTooSmall}},
-    {"BackgroundFailureWithGoodFaceTellsNothingMore", DimmedGoodPhoto, Installed, TipImage::BackgroundNotPlain,
+    {"BackgroundFailureWithGoodFaceTellsNothingMore", DimmedGoodPhoto, Shipped, TipImage::BackgroundNotPlain,
      F::BackgroundNotPlain, {}},
-    {"LandscapeGroupAlsoTellsTwoFaces", LandscapeGroup, Installed, TipImage::BadDimensions, F::NotUpright,
+    {"LandscapeGroupAlsoTellsTwoFaces", LandscapeGroup, Shipped, TipImage::BadDimensions, F::NotUpright,
      {F::SeveralFaces}},
-    {"LandscapeOnGreyWallTellsBackgroundThenFaces", LandscapeDimmedGroup, Installed, TipImage::BadDimensions,
+    {"LandscapeOnGreyWallTellsBackgroundThenFaces", LandscapeDimmedGroup, Shipped, TipImage::BadDimensions,
      F::NotUpright, {F::BackgroundNotPlain, F::SeveralFaces}},
     {"LandscapeBlankTellsNoFace", LandscapeBlank, NoSizeLimits, TipImage::BadDimensions, F::NotUpright, {F::NoFace}},
-    {"FileSizeFailureTellsEveryLaterStage", LandscapeDimmedGroup, ZeroSizeWindow, TipImage::FileSizeOutsideWindow,
+    {"FileSizeFailureTellsEveryLaterStage", LandscapeDimmedGroup, ShippedZeroSizeWindow, TipImage::FileSizeOutsideWindow,
      F::FileTooLarge, {F::NotUpright, F::BackgroundNotPlain, F::SeveralFaces}},
     {"FileSizeFailureOfAGoodPhotoTellsNothingMore", IdWhite, ZeroSizeWindow, TipImage::FileSizeOutsideWindow,
      F::FileTooLarge, {}},
     {"FileSizeFailureUndecodableTellsNothingMore", TruncatedIdWhite, ZeroSizeWindow, TipImage::FileSizeOutsideWindow,
      F::FileTooLarge, {}},
     {"UndecodableTellsNothingMore", TruncatedIdWhite, NoSizeLimits, TipImage::BadDimensions, F::Undecodable, {}},
-    {"NotJpegTellsNothingMore", Png, Installed, TipImage::NotJpeg, F::NotJpeg, {}},
-    {"StampedTellsNothingMore", [] { return WithStamp(LandscapeGroup()); }, Installed, std::nullopt,
+    {"NotJpegTellsNothingMore", Png, Shipped, TipImage::NotJpeg, F::NotJpeg, {}},
+    {"StampedTellsNothingMore", [] { return WithStamp(LandscapeGroup()); }, Shipped, std::nullopt,
      F::AcceptedStamped, {}},
     {"NormaliseOnlyTellsNothingMore", LandscapeGroup, CastOne, std::nullopt, F::AcceptedNormalised, {}},
-    {"FaceStageDecidesAlone", TwoFaces, Installed, TipImage::NoSingleFace, F::SeveralFaces, {}},
+    {"FaceStageDecidesAlone", TwoFaces, Shipped, TipImage::NoSingleFace, F::SeveralFaces, {}},
 };
 
 class Further : public testing::TestWithParam<FurtherCase> {
@@ -632,6 +651,7 @@ TEST(FurtherFindings, LeaveVerdictFlagsAndReasonsAsTheyWere)
     TempDir dir;
     WriteFile(dir.path() / "p.jpg", LandscapeDimmedGroup());
     CheckSettings settings = InstalledSettings();
+    Shipped(settings);
     const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(dir.path() / "p.jpg");
     EXPECT_EQ(outcome.stage, CheckStage::Dimensions);
     EXPECT_EQ(outcome.verdict, Flags(true, false, true, false, false, false, false));
@@ -650,7 +670,8 @@ TEST(FurtherFindings, GreyWallGivesItsFiguresInTheSettingsTerms)
 {
     TempDir dir;
     WriteFile(dir.path() / "p.jpg", DimmedGoodPhoto());
-    const CheckSettings settings = InstalledSettings();
+    CheckSettings settings = InstalledSettings();
+    Shipped(settings);
     const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(dir.path() / "p.jpg");
     ASSERT_EQ(outcome.tip, TipImage::BackgroundNotPlain);
     ASSERT_TRUE(outcome.backgroundFailure.has_value());
@@ -679,7 +700,10 @@ TEST(FurtherFindings, RespectTheReadLimit)
         const auto photo = dir.path() / "padded.jpg";
         WriteFile(photo, bytes);
         std::filesystem::resize_file(photo, row.length);  // zeros after the end marker, sparse where it can
-        const CheckOutcome outcome = PhotoChecker(InstalledSettings(), ProgramDir()).Check(photo);
+        CheckSettings settings = InstalledSettings();
+        Shipped(settings);
+        settings.pic_max_size = 10240;
+        const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(photo);
         EXPECT_EQ(outcome.tip, TipImage::FileSizeOutsideWindow) << row.length;
         EXPECT_EQ(Findings(outcome.further), row.decoded ? std::vector{F::SeveralFaces} : std::vector<Finding>{})
             << row.length;

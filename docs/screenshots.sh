@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the running program on a virtual X server: the window with
 # an accepted photo at 100 %, 150 % and 200 % scaling, a rejected photo with its reason, and an
-# accepted photo with an advisory (a portrait blown up from 63 pixels: soft), and a sideways phone
-# photo before and after 自动调整.
-#   docs/screenshots.sh [BUILD_DIR]     (default build/default; needs xvfb, xauth, xdotool, and
-#                                        the tool make_phone_photo built: cmake --build ... --target make_phone_photo)
+# accepted photo with an advisory (a portrait blown up from 63 pixels: soft), a sideways phone
+# photo before and after 自动调整, and a photo before a dim white wall, told the background and
+# further its head.
+#   docs/screenshots.sh [BUILD_DIR [SHOT...]]   (default build/default and every shot, e.g.
+#   background-reason; needs xvfb, xauth, xdotool, ImageMagick's convert for the dim wall, and
+#   the tool make_phone_photo built: cmake --build ... --target make_phone_photo)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/default}
+wanted=("${@:2}")
 program=$build/bin/velmora
 grab=$build/tests/shell/grab_window
 phone=$build/tools/make_phone_photo
@@ -21,6 +24,9 @@ export QT_QPA_PLATFORM=xcb
 
 # shot SCALE PHOTO OUT [FIXED_OUT]: opens the photo through the Open dialog and grabs the window.
 shot() {
+    if [ ${#wanted[@]} -gt 0 ] && [[ " ${wanted[*]} " != *" $(basename "$3" .png) "* ]]; then
+        return
+    fi
     QT_SCALE_FACTOR=$1 "$program" &
     local pid=$!
     local window dialog=
@@ -56,7 +62,10 @@ shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
 shot 1 tests/fixtures/face_large.jpg docs/rejected-photo.png
 shot 1 tests/fixtures/calibration/standard_franz_blue_1.jpg docs/accepted-advisory.png
 
-photos=$(mktemp -d)
-trap 'rm -rf "$photos"' EXIT
-"$phone" "$photos"
-shot 1 "$photos/phone_sideways.jpg" docs/fix-before.png docs/fix-after.png
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+"$phone" "$scratch"
+shot 1 "$scratch/phone_sideways.jpg" docs/fix-before.png docs/fix-after.png
+# A white wall photographed in poor light turns light grey: the whole photo at 62 % of its values.
+convert tests/fixtures/calibration/small_franz_white_3.jpg -evaluate multiply 0.62 -quality 92 "$scratch/dim_wall.jpg"
+shot 1 "$scratch/dim_wall.jpg" docs/background-reason.png

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -46,6 +47,37 @@ cv::Rect ClippedStrip(long long firstColumn, const CheckSettings& settings, cons
     return {static_cast<int>(left), 0, static_cast<int>(right - left), static_cast<int>(bottom)};
 }
 
+using StripRects = std::array<std::pair<Strip, cv::Rect>, 2>;
+
+// Left strip first, then the right one anchored at the normalised width. Both are clipped, so
+// a photo of another size is never read outside its pixels.
+StripRects Strips(const Image& photo, const CheckSettings& settings) {
+    return {{
+        {Strip::Left, ClippedStrip(0, settings, photo)},
+        {Strip::Right, ClippedStrip(static_cast<long long>(settings.dst_width) - settings.jc_b, settings, photo)},
+    }};
+}
+
+// The hue in whole degrees 0..359 of a pixel whose HSI hue byte is `h`: the byte keeps only the
+// low 8 bits, and only hues past 180 degrees (green below blue) can have wrapped.
+int HueDegrees(int h, const uchar* bgr) {
+    const int degrees = bgr[1] < bgr[0] && h <= 104 ? h + 256 : h;
+    return degrees % 360;
+}
+
+// The test a failing pixel misses, on the alternative of the rule it comes nearest to: a
+// low-saturation pixel is a white that is too dark; a saturated one misses its colour band or,
+// inside one, the colour's brightness.
+BackgroundTest FailedTest(int h, float s, const CheckSettings& settings) {
+    if (settings.bgc != 1) {
+        return s < settings.s_min ? BackgroundTest::TooDark : BackgroundTest::Tinted;
+    }
+    if (s < settings.s_min) {
+        return BackgroundTest::TooDark;
+    }
+    return IsHueInBand(h, settings) ? BackgroundTest::ColourTooDark : BackgroundTest::HueOutsideBands;
+}
+
 }  // namespace
 
 bool IsBackgroundPixel(int h, float s, float v, const CheckSettings& settings) {
@@ -66,12 +98,7 @@ BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings)
     if (photo.empty()) {
         return walk;
     }
-    // Left strip first, then the right one anchored at the normalised width. Both are
-    // clipped, so a photo of another size is never read outside its pixels.
-    const std::array<std::pair<Strip, cv::Rect>, 2> strips = {{
-        {Strip::Left, ClippedStrip(0, settings, photo)},
-        {Strip::Right, ClippedStrip(static_cast<long long>(settings.dst_width) - settings.jc_b, settings, photo)},
-    }};
+    const StripRects strips = Strips(photo, settings);
 
     // Only the strips are converted: both conversions work pixel by pixel, so the bytes
     // equal those of converting the whole photo, at a fraction of the cost.
@@ -101,6 +128,88 @@ BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings)
         }
     }
     return walk;
+}
+
+std::optional<BackgroundFault> DescribeBackgroundFault(const Image& photo, const CheckSettings& settings, Strip side) {
+    if (photo.empty()) {
+        return std::nullopt;
+    }
+    const StripRects strips = Strips(photo, settings);
+    const cv::Rect strip = side == Strip::Left ? strips[0].second : strips[1].second;
+    if (strip.empty()) {
+        return std::nullopt;
+    }
+    const Image region = photo(strip);
+    HsiImage hsi;
+    Image hsv;
+    ConvertToHsi(region, hsi);
+    cv::cvtColor(region, hsv, cv::COLOR_RGB2HSV);
+
+    // The figure of each failing pixel, per test missed: bytes for value and saturation, degrees for the hue.
+    constexpr std::size_t kTests = 4;
+    std::array<std::vector<int>, kTests> figures;
+    for (int y = 0; y < region.rows; ++y) {
+        const uchar* bgrRow = region.ptr<uchar>(y);
+        const uchar* hsiRow = hsi.ptr<uchar>(y);
+        const uchar* hsvRow = hsv.ptr<uchar>(y);
+        for (int x = 0; x < region.cols; ++x) {
+            const int h = hsiRow[3 * x];
+            const float s = static_cast<float>(hsvRow[3 * x + 1]) / 255.0f;
+            const float v = static_cast<float>(hsvRow[3 * x + 2]) / 255.0f;
+            if (IsBackgroundPixel(h, s, v, settings)) {
+                continue;
+            }
+            const BackgroundTest test = FailedTest(h, s, settings);
+            const int figure = test == BackgroundTest::Tinted            ? hsvRow[3 * x + 1]
+                               : test == BackgroundTest::HueOutsideBands ? HueDegrees(h, bgrRow + 3 * x)
+                                                                         : hsvRow[3 * x + 2];
+            figures[static_cast<std::size_t>(test)].push_back(figure);
+        }
+    }
+
+    BackgroundFault fault;
+    fault.rule = settings.bgc == 1 ? BackgroundRule::RedOrBlue : BackgroundRule::White;
+    fault.side = side;
+    fault.stripPixels = region.rows * region.cols;
+    std::size_t most = 0;  // the test missed most often; ties go to the earlier test
+    for (std::size_t t = 0; t < kTests; ++t) {
+        fault.failingPixels += static_cast<int>(figures[t].size());
+        if (figures[t].size() > figures[most].size()) {
+            most = t;
+        }
+    }
+    if (fault.failingPixels == 0) {
+        return std::nullopt;
+    }
+    // The lower median: a figure some pixel really has, the same on every platform.
+    std::vector<int>& chosen = figures[most];
+    const auto middle = chosen.begin() + static_cast<std::ptrdiff_t>((chosen.size() - 1) / 2);
+    std::nth_element(chosen.begin(), middle, chosen.end());
+    fault.test = static_cast<BackgroundTest>(most);
+    switch (fault.test) {
+    case BackgroundTest::TooDark:
+        fault.measured = static_cast<float>(*middle) / 255.0f;
+        fault.limit = settings.i_max;
+        fault.key = "i_max";
+        break;
+    case BackgroundTest::Tinted:
+        fault.measured = static_cast<float>(*middle) / 255.0f;
+        fault.limit = settings.s_min;
+        fault.key = "s_min";
+        break;
+    case BackgroundTest::ColourTooDark:
+        fault.measured = static_cast<float>(*middle) / 255.0f;
+        fault.limit = settings.i_min;
+        fault.key = "i_min";
+        break;
+    case BackgroundTest::HueOutsideBands:
+        fault.measured = *middle;
+        break;
+    }
+    if (fault.rule == BackgroundRule::RedOrBlue) {
+        fault.bands = {BandLimit(settings.red_h_min), BandLimit(settings.blue_h_min), BandLimit(settings.blue_h_max)};
+    }
+    return fault;
 }
 
 bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict) {

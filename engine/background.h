@@ -19,6 +19,10 @@ bool IsBackgroundPixel(int h, float s, float v, const CheckSettings& settings);
 // Walks the left strip, then the right one, row by row, stopping at the first failing pixel.
 BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings);
 
+// Why the strip of that corner fails, walked whole: for advice, never for the verdict. Nothing
+// when no pixel of it fails.
+std::optional<BackgroundFault> DescribeBackgroundFault(const Image& photo, const CheckSettings& settings, Strip side);
+
 // Writes the walk's verdict into backgroundOk (left unwritten when no pixel was examined)
 // and returns the flag's value afterwards.
 bool RecordBackgroundVerdict(const BackgroundWalk& walk, CheckVerdict& verdict);

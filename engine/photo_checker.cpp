@@ -218,6 +218,59 @@ private:
             m_outcome.reasons.push_back(*note);
     }
 
+    // ---- Further findings: after the verdict is fixed, the later stages that can still be
+    // measured run for advice only. They write no flag and no measurement of the verdict's.
+
+    void FurtherFace(const Image& normalised)
+    {
+        if (!m_state.detector)
+            return;
+        CheckVerdict unused;
+        const FaceReport face = InspectFace(*m_state.detector, normalised, Settings(), unused);
+        switch (face.result) {
+        case FaceResult::NoSingleFace: {
+            const auto count = static_cast<double>(face.faces.size());
+            m_outcome.further.push_back(Plain(count == 0 ? Finding::NoFace : Finding::SeveralFaces, count));
+            break;
+        }
+        case FaceResult::BadlyPlacedFace: {
+            const auto reasons = PlacementReasons(*face.placement, Settings());
+            m_outcome.further.insert(m_outcome.further.end(), reasons.begin(), reasons.end());
+            break;
+        }
+        case FaceResult::FaceAccepted:
+            break;
+        }
+    }
+
+    void FurtherBackgroundAndFace(const Image& normalised)
+    {
+        const BackgroundWalk walk = WalkBackground(normalised, Settings());
+        if (walk.firstFailure || !walk.examined) {
+            m_outcome.further.push_back(Plain(Finding::BackgroundNotPlain));
+            if (walk.firstFailure)
+                m_outcome.backgroundFault = DescribeBackgroundFault(normalised, Settings(), walk.firstFailure->strip);
+        }
+        FurtherFace(normalised);
+    }
+
+    // After the file length failed: the photo is decoded only when the check would have read it
+    // whole, under the same limits; one that cannot be decoded has nothing further to tell.
+    void FurtherAfterFileSize()
+    {
+        if (!m_photo.whole)
+            return;
+        Image decoded = DecodeJpegStrict(*m_photo.whole).image;
+        if (decoded.empty())
+            return;
+        m_outcome.storedSize = decoded.size();
+        const auto reasons = DimensionReasons(decoded.size(), Settings());
+        m_outcome.further.insert(m_outcome.further.end(), reasons.begin(), reasons.end());
+        Image normalised = Normalise(decoded, Settings());
+        decoded.release();
+        FurtherBackgroundAndFace(normalised);
+    }
+
     void Stages()
     {
         const CheckSettings& s = Settings();
@@ -259,7 +312,8 @@ private:
                                 : Bound(Finding::FileTooLarge, length, minimum, maximum, Direction::Lower, "pic_max_size");
             reason.lowInclusive = reason.highInclusive = true;
             m_outcome.reasons.push_back(reason);
-            return Reject(TipImage::FileSizeOutsideWindow);
+            Reject(TipImage::FileSizeOutsideWindow);
+            return FurtherAfterFileSize();
         }
 
         m_outcome.stage = CheckStage::Dimensions;
@@ -276,7 +330,9 @@ private:
             Write(&CheckVerdict::dimsOk, reasons.empty());
             if (!reasons.empty()) {
                 m_outcome.reasons = std::move(reasons);
-                return Reject(TipImage::BadDimensions);
+                Reject(TipImage::BadDimensions);
+                // Normalised as the face stage would, so that a landscape group is told its faces.
+                return FurtherBackgroundAndFace(Normalise(decoded, s));
             }
             normalised = Normalise(decoded, s);
         }  // the decoded source is released here
@@ -287,8 +343,11 @@ private:
             Write(&CheckVerdict::backgroundOk, !background.firstFailure);
         if (background.firstFailure || !background.examined) {
             m_outcome.backgroundFailure = background.firstFailure;
+            if (background.firstFailure)
+                m_outcome.backgroundFault = DescribeBackgroundFault(normalised, s, background.firstFailure->strip);
             m_outcome.reasons.push_back(Plain(Finding::BackgroundNotPlain));
-            return Reject(TipImage::BackgroundNotPlain);
+            Reject(TipImage::BackgroundNotPlain);
+            return FurtherFace(normalised);
         }
 
         m_outcome.stage = CheckStage::Face;

@@ -90,11 +90,18 @@ QString Undecodable(const Reason&, const CheckOutcome& outcome, const CheckSetti
     return QStringLiteral("照片数据已损坏，无法读取");
 }
 
+bool Found(const CheckOutcome& outcome, Finding finding)
+{
+    const auto is = [finding](const Reason& r) { return r.finding == finding; };
+    return std::ranges::any_of(outcome.reasons, is) || std::ranges::any_of(outcome.further, is);
+}
+
 QString TooFewPixels(const Reason&, const CheckOutcome& outcome, const CheckSettings& settings)
 {
-    // Width and height are worded together: a photo short of both needs one sentence.
-    const bool narrow = std::ranges::any_of(outcome.reasons, [](const Reason& r) { return r.finding == Finding::TooNarrow; });
-    const bool low = std::ranges::any_of(outcome.reasons, [](const Reason& r) { return r.finding == Finding::TooShort; });
+    // Width and height are worded together: a photo short of both needs one sentence. They are
+    // either the verdict's reasons or further findings, never split between the two.
+    const bool narrow = Found(outcome, Finding::TooNarrow);
+    const bool low = Found(outcome, Finding::TooShort);
     const int width = std::max(settings.min_width, 0) + 1;
     const int height = std::max(settings.min_height, 0) + 1;
     QString wanted;
@@ -122,8 +129,60 @@ QString TooElongated(const Reason& reason, const CheckOutcome& outcome, const Ch
         .arg(Size(outcome), turned, QString::number(reason.measured, 'f', 2));
 }
 
+// A figure of 0..1 to two decimals, or three where two would read as the limit itself.
+QString Fraction(double value, double limit)
+{
+    QString text = QString::number(value, 'f', 2);
+    if (text == QString::number(limit, 'f', 2))
+        text = QString::number(value, 'f', 3);
+    return text;
+}
+
+// How much of the corner fails, so that a speck is told apart from a whole wall.
+QString CornerShare(const velmora::BackgroundFault& fault)
+{
+    if (fault.stripPixels <= 0)
+        return {};
+    if (fault.failingPixels >= fault.stripPixels)
+        return QStringLiteral("整片");
+    if (fault.failingPixels * 100 < fault.stripPixels)
+        return QStringLiteral("个别像素");
+    return QStringLiteral("约 %1% ").arg(std::min(99L, std::lround(100.0 * fault.failingPixels / fault.stripPixels)));
+}
+
+// What fails in the corner, in the words of the rule in force, short enough for one line of the
+// strip: "背景：左上角约 40% 偏暗（亮度 0.62，白色背景需高于 0.70）".
+QString BackgroundFaultText(const velmora::BackgroundFault& fault)
+{
+    using velmora::BackgroundTest;
+    const QString corner = fault.side == velmora::Strip::Left ? QStringLiteral("左上角") : QStringLiteral("右上角");
+    const QString limit = QString::number(fault.limit, 'f', 2);
+    QString what;
+    switch (fault.test) {
+    case BackgroundTest::TooDark:
+        what = QStringLiteral("偏暗（亮度 %1，白色背景需高于 %2）").arg(Fraction(fault.measured, fault.limit), limit);
+        break;
+    case BackgroundTest::Tinted:
+        what = QStringLiteral("偏色（饱和度 %1，白色背景需低于 %2）").arg(Fraction(fault.measured, fault.limit), limit);
+        break;
+    case BackgroundTest::ColourTooDark:
+        what = QStringLiteral("颜色过暗（亮度 %1，蓝色或红色背景需高于 %2）").arg(Fraction(fault.measured, fault.limit), limit);
+        break;
+    case BackgroundTest::HueOutsideBands: {
+        const auto degrees = [](double value) { return QString::number(std::lround(value)); };
+        what = QStringLiteral("既不是蓝色也不是红色（色相 %1°，蓝色需 %2°–%3°，红色需不超过 %4°）")
+                   .arg(degrees(fault.measured), degrees(fault.bands.blueFrom), degrees(fault.bands.blueTo),
+                        degrees(fault.bands.redUpTo));
+        break;
+    }
+    }
+    return QStringLiteral("背景：") + corner + CornerShare(fault) + what;
+}
+
 QString Background(const Reason&, const CheckOutcome& outcome, const CheckSettings& settings)
 {
+    if (outcome.backgroundFault)
+        return BackgroundFaultText(*outcome.backgroundFault);
     const QString colours = BackgroundColoursText(settings);
     if (!outcome.backgroundFailure)
         return QStringLiteral("背景不是单一纯色，应为%1").arg(colours);
@@ -187,6 +246,50 @@ QString Fixed(const Reason& reason, const CheckOutcome&, const CheckSettings& se
         break;
     }
     return QStringLiteral("文件不是 JPEG 格式，请选择 JPG/JPEG 照片");
+}
+
+// A further finding in a few words, for the line that names them all: "头部过小", "检测到 2 张人脸".
+QString FurtherName(const Reason& reason, const CheckOutcome& outcome)
+{
+    using velmora::BackgroundTest;
+    switch (reason.finding) {
+    case Finding::TooNarrow:
+    case Finding::TooShort:
+        return QStringLiteral("像素过少");
+    case Finding::NotUpright:
+        return reason.measured >= 1.0 ? QStringLiteral("照片为正方形") : QStringLiteral("照片为横向");
+    case Finding::TooElongated:
+        return QStringLiteral("照片过于细长");
+    case Finding::BackgroundNotPlain:
+        if (!outcome.backgroundFault)
+            return QStringLiteral("背景不是单一纯色");
+        switch (outcome.backgroundFault->test) {
+        case BackgroundTest::TooDark:
+            return QStringLiteral("背景偏暗");
+        case BackgroundTest::Tinted:
+            return QStringLiteral("背景偏色");
+        case BackgroundTest::ColourTooDark:
+            return QStringLiteral("背景颜色过暗");
+        case BackgroundTest::HueOutsideBands:
+            return QStringLiteral("背景不是蓝色或红色");
+        }
+        break;
+    case Finding::NoFace:
+        return QStringLiteral("没有检测到人脸");
+    case Finding::SeveralFaces:
+        return QStringLiteral("检测到 %1 张人脸").arg(std::lround(reason.measured));
+    case Finding::FaceTooLow:
+        return QStringLiteral("头部过低");
+    case Finding::FaceTooHigh:
+        return QStringLiteral("头部过高");
+    case Finding::FaceTooLarge:
+        return QStringLiteral("头部过大");
+    case Finding::FaceTooSmall:
+        return QStringLiteral("头部过小");
+    default:
+        break;
+    }
+    return {};
 }
 
 using Wording = QString (*)(const Reason&, const CheckOutcome&, const CheckSettings&);
@@ -295,6 +398,22 @@ ReasonText DescribeOutcome(const CheckOutcome& outcome, const CheckSettings& set
     }
     if (lines.isEmpty())
         lines << (outcome.accepted ? QStringLiteral("审核通过，可点击“保存照片”") : QStringLiteral("照片未通过审核"));
+    // What the later stages found once the verdict was fixed, so that the applicant can put
+    // everything right at once: named on one line after the deciding finding, where the strip
+    // still shows it, then each with its figures (in the tooltip when the strip is full).
+    QStringList furtherNames;
+    QStringList furtherLines;
+    for (const Reason& reason : outcome.further) {
+        const QString words = WordReason(reason, outcome, settings);
+        if (words.isEmpty() || furtherLines.contains(words) || lines.contains(words))
+            continue;
+        furtherLines << words;
+        const QString name = FurtherName(reason, outcome);
+        if (!furtherNames.contains(name))
+            furtherNames << (name.isEmpty() ? words : name);
+    }
+    if (!furtherLines.isEmpty())
+        lines << QStringLiteral("另外：") + furtherNames.join(QStringLiteral("、")) << furtherLines;
     // What the rules do not judge follows the verdict and changes neither it nor the tip. On an
     // accepted photo the first line names every advisory, so that the strip shows them all; the
     // figures and the advice follow, one line each, in the tooltip when the strip is full.

@@ -27,5 +27,6 @@ struct AdvisoryWords {
 AdvisoryWords WordAdvisory(const velmora::Advisory& advisory);
 
 // The whole outcome: the verdict's reason first, then one note or a second reason if any, then
+// the further findings named on one line opened by "另外：" and then each with its figures, then
 // one line per advisory; an accepted photo's first line says "审核通过，但请注意：" and names them.
 ReasonText DescribeOutcome(const velmora::CheckOutcome& outcome, const velmora::CheckSettings& settings);

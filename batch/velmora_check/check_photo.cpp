@@ -1,5 +1,7 @@
 #include "check_photo.h"
 
+#include <cmath>
+
 #include "english.h"
 #include "fix_photo.h"
 #include "record_json.h"
@@ -21,10 +23,10 @@ std::string Figure(double value)
     return static_cast<double>(narrow) == value ? JsonNumber(narrow) : JsonNumber(value);
 }
 
-std::string ReasonsJson(const CheckOutcome& outcome)
+std::string ReasonsJson(const std::vector<velmora::Reason>& reasons, const CheckOutcome& outcome)
 {
     std::string json = "[";
-    for (const velmora::Reason& reason : outcome.reasons) {
+    for (const velmora::Reason& reason : reasons) {
         if (json.size() > 1)
             json += ", ";
         JsonObject item;
@@ -78,6 +80,25 @@ JsonObject JsonFields(const PhotoRecord& record, const CheckOutcome& outcome)
                                              .Add("v", p->v)
                                              .Add("strip", p->strip == velmora::Strip::Left ? "left" : "right")
                                              .Close());
+    if (const auto& f = outcome.backgroundFault) {
+        JsonObject fault;
+        fault.Add("rule", f->rule == velmora::BackgroundRule::White ? "white" : "redOrBlue")
+            .Add("test", BackgroundTestName(f->test))
+            .AddRaw("measured", Figure(f->measured));
+        if (!f->key.empty())
+            fault.AddRaw("limit", Figure(f->limit)).Add("key", f->key);
+        // The bands are the settings' float sixtieths times 60 (18.0000007...): in whole
+        // ten-thousandths of a degree they read as the degrees they mean.
+        const auto degrees = [](double value) { return JsonNumber(std::round(value * 1e4) / 1e4); };
+        if (f->rule == velmora::BackgroundRule::RedOrBlue)
+            fault.AddRaw("redUpTo", degrees(f->bands.redUpTo))
+                .AddRaw("blueFrom", degrees(f->bands.blueFrom))
+                .AddRaw("blueTo", degrees(f->bands.blueTo));
+        fault.Add("corner", f->side == velmora::Strip::Left ? "left" : "right")
+            .Add("failingPixels", f->failingPixels)
+            .Add("stripPixels", f->stripPixels);
+        json.AddRaw("backgroundFault", fault.Close());
+    }
     if (outcome.stage == CheckStage::Face && outcome.error == CheckError::None) {
         json.Add("faces", static_cast<int>(outcome.faces.size()));
         if (outcome.placement && outcome.faces.size() == 1) {
@@ -92,7 +113,10 @@ JsonObject JsonFields(const PhotoRecord& record, const CheckOutcome& outcome)
                                     .Close());
         }
     }
-    json.AddRaw("reasons", ReasonsJson(outcome));
+    json.AddRaw("reasons", ReasonsJson(outcome.reasons, outcome));
+    // Absent when the later stages found nothing or did not run, so that earlier lines read the same.
+    if (!outcome.further.empty())
+        json.AddRaw("further", ReasonsJson(outcome.further, outcome));
     AddReportFields(json, record);
     return json;
 }
@@ -123,6 +147,7 @@ PhotoRecord RecordOf(const std::filesystem::path& photo, const CheckOutcome& out
         record.backgroundFailure = PixelMark{p->row, p->column};
     for (const cv::Rect& r : outcome.faces)
         record.faces.push_back({r.x, r.y, r.width, r.height});
+    record.further = FurtherTexts(outcome);
     for (const velmora::Advisory& a : outcome.advisories)
         record.advisories.push_back({std::string(AdvisoryName(a.kind)), a.measured, a.threshold, AdvisoryText(a)});
     return record;

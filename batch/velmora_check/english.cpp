@@ -98,6 +98,18 @@ std::string Measured(std::string_view headline, std::string_view quantity, std::
     return text;
 }
 
+// A figure of 0..1 to two decimals, or three where two would read as the limit itself.
+std::string Fraction(double value, double limit)
+{
+    char text[32];
+    char bound[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    std::snprintf(bound, sizeof bound, "%.2f", limit);
+    if (std::string_view(text) == bound)
+        std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
 std::string BackgroundText(const velmora::CheckOutcome& outcome)
 {
     std::string text = "background not plain";
@@ -107,13 +119,58 @@ std::string BackgroundText(const velmora::CheckOutcome& outcome)
                       p->row, p->column, p->strip == velmora::Strip::Left ? "left" : "right", p->h,
                       static_cast<double>(p->s), static_cast<double>(p->v));
         text += figures;
-    } else {
-        text += ": no strip pixel could be examined (jc_a, jc_b)";
     }
+    if (const auto& fault = outcome.backgroundFault)
+        text += (outcome.backgroundFailure ? " - " : ": ") + BackgroundFaultText(*fault);
+    else if (!outcome.backgroundFailure)
+        text += ": no strip pixel could be examined (jc_a, jc_b)";
     return text;
 }
 
 }  // namespace
+
+std::string BackgroundFaultText(const velmora::BackgroundFault& fault)
+{
+    using velmora::BackgroundTest;
+    std::string text = fault.side == velmora::Strip::Left ? "top-left corner " : "top-right corner ";
+    const std::string limit = Figure(static_cast<float>(fault.limit));
+    switch (fault.test) {
+    case BackgroundTest::TooDark:
+        text += "too dark for white: value " + Fraction(fault.measured, fault.limit) + ", white needs value > " + limit + " (i_max)";
+        break;
+    case BackgroundTest::Tinted:
+        text += "tinted, not white: saturation " + Fraction(fault.measured, fault.limit) + ", white needs saturation < " +
+                limit + " (s_min)";
+        break;
+    case BackgroundTest::ColourTooDark:
+        text += "too dark for blue or red: value " + Fraction(fault.measured, fault.limit) + ", needs value > " + limit +
+                " (i_min)";
+        break;
+    case BackgroundTest::HueOutsideBands:
+        text += "neither blue nor red: hue " + Figure(std::round(fault.measured)) + " degrees, blue needs " +
+                Figure(std::round(fault.bands.blueFrom)) + "-" + Figure(std::round(fault.bands.blueTo)) +
+                " (blue_h_min, blue_h_max), red up to " + Figure(std::round(fault.bands.redUpTo)) + " (red_h_min)";
+        break;
+    }
+    if (fault.stripPixels > 0) {
+        char share[64];
+        std::snprintf(share, sizeof share, ", %d of %d strip pixels fail", fault.failingPixels, fault.stripPixels);
+        text += share;
+    }
+    return text;
+}
+
+std::string_view BackgroundTestName(velmora::BackgroundTest test)
+{
+    using velmora::BackgroundTest;
+    switch (test) {
+    case BackgroundTest::TooDark: return "tooDark";
+    case BackgroundTest::Tinted: return "tinted";
+    case BackgroundTest::ColourTooDark: return "colourTooDark";
+    case BackgroundTest::HueOutsideBands: return "hueOutsideBands";
+    }
+    return "unknown";
+}
 
 std::string_view DecodeFailureText(DecodeFailure failure)
 {
@@ -214,10 +271,12 @@ std::string AdvisoryText(const velmora::Advisory& a)
     return "unknown advisory";
 }
 
-std::string ReasonsText(const velmora::CheckOutcome& outcome)
+namespace {
+
+std::string Joined(const std::vector<Reason>& reasons, const velmora::CheckOutcome& outcome)
 {
     std::string text;
-    for (const Reason& reason : outcome.reasons) {
+    for (const Reason& reason : reasons) {
         // The plain acceptance says nothing the verdict does not.
         if (reason.finding == Finding::Accepted)
             continue;
@@ -226,6 +285,18 @@ std::string ReasonsText(const velmora::CheckOutcome& outcome)
         text += ReasonText(reason, outcome);
     }
     return text;
+}
+
+}  // namespace
+
+std::string ReasonsText(const velmora::CheckOutcome& outcome) { return Joined(outcome.reasons, outcome); }
+
+std::vector<std::string> FurtherTexts(const velmora::CheckOutcome& outcome)
+{
+    std::vector<std::string> texts;
+    for (const Reason& reason : outcome.further)
+        texts.push_back(ReasonText(reason, outcome));
+    return texts;
 }
 
 std::string_view CheckErrorText(CheckError error)
@@ -272,6 +343,8 @@ std::string TextLine(const PhotoRecord& record, const std::string& saveNote)
             line += ": " + record.reason;
         break;
     }
+    for (std::size_t i = 0; i < record.further.size(); ++i)
+        line += (i == 0 ? "; further: " : "; ") + record.further[i];
     for (std::size_t i = 0; i < record.advisories.size(); ++i)
         line += (i == 0 ? "; advisory: " : "; ") + record.advisories[i].text;
     return line + saveNote;

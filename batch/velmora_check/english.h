@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "photo_record.h"
 #include "velmora/export.h"
@@ -25,6 +26,15 @@ std::string ReasonText(const velmora::Reason& reason, const velmora::CheckOutcom
 // Every reason of the outcome, joined with "; ".
 std::string ReasonsText(const velmora::CheckOutcome& outcome);
 
+// Each further finding of the outcome (found after the verdict was fixed), in its order.
+std::vector<std::string> FurtherTexts(const velmora::CheckOutcome& outcome);
+
+// Why the background fails in the terms of the rule in force, e.g. "top-left corner too dark for
+// white: value 0.62, white needs value > 0.7 (i_max), 1000 of 1000 strip pixels fail".
+std::string BackgroundFaultText(const velmora::BackgroundFault& fault);
+// The failed test's name in JSON lines, e.g. "tooDark".
+std::string_view BackgroundTestName(velmora::BackgroundTest test);
+
 // An advisory's name in JSON lines, e.g. "headTilted", and its clause with the figures and one
 // sentence of advice, e.g. "head tilted: eye line at 9.1 degrees, allowed up to 7 (level the eyes)".
 std::string_view AdvisoryName(velmora::AdvisoryKind kind);
@@ -35,7 +45,8 @@ std::string_view CheckErrorText(velmora::CheckError error);
 std::string ExportErrorText(const velmora::ExportResult& result, const std::filesystem::path& target);
 
 // "PHOTO: accepted (295 x 413)", "PHOTO: rejected, tip 7: REASON" or "PHOTO: error: KIND",
-// the reason line added after an acceptance that has notes, the advisories ("; advisory: ...")
+// the reason line added after an acceptance that has notes, the further findings ("; further:
+// ..."), the advisories ("; advisory: ...")
 // when there are any, then the save note (", saved" or ", not saved: WHY") when there is one.
 std::string TextLine(const PhotoRecord& record, const std::string& saveNote);
 

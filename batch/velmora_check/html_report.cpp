@@ -86,6 +86,7 @@ figcaption { min-width: 0; font-size: 12px; }
 .reason { display: block; color: #555; margin-top: 2px; }
 .badge { display: inline-block; font-weight: 600; font-size: 11px; color: #fff; background: #e67e00; border-radius: 8px; padding: 0 6px; }
 .advice { display: block; color: #a35400; margin-top: 2px; }
+.further { display: block; color: #555; font-style: italic; margin-top: 2px; }
 .accepted { --c: #248a3d; }
 .tip-1 { --c: #8e44ad; } .tip-3 { --c: #b8860b; } .tip-4 { --c: #d35400; }
 .tip-6 { --c: #c0392b; } .tip-7 { --c: #2c6fbb; } .tip-8 { --c: #16a085; }
@@ -180,6 +181,8 @@ std::string CardHtml(const PhotoRecord& record)
         html += "<span class=\"folder\">" + HtmlEscape(file.substr(0, slash + 1)) + "</span>";
     if (!record.reason.empty())
         html += "<span class=\"reason\">" + HtmlEscape(record.reason) + "</span>";
+    for (const std::string& further : record.further)
+        html += "<span class=\"further\">further: " + HtmlEscape(further) + "</span>";
     for (const AdvisoryNote& note : record.advisories)
         html += "<span class=\"advice\">" + HtmlEscape(note.text) + "</span>";
     html += "</figcaption></figure>\n";

@@ -68,6 +68,7 @@ struct PhotoRecord {
     std::optional<PictureSize> normalisedSize;    // the picture the boxes and the mark refer to
     std::string thumbnail;   // JPEG bytes of a small copy of that picture; empty when there is none
     std::vector<AdvisoryNote> advisories = {};  // never part of the outcome
+    std::vector<std::string> further = {};      // found after the verdict was fixed: English clauses
 };
 
 }  // namespace velmora_check

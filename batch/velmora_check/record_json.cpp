@@ -122,6 +122,11 @@ std::optional<PhotoRecord> RecordFromJsonLine(std::string_view line)
                 record.advisories.push_back({*kind->String(), *measured, *threshold, *text->String()});
         }
 
+    if (const JsonValue* further = json->Member("further"); further && further->Array())
+        for (const JsonValue& item : *further->Array())
+            if (const JsonValue* text = item.Member("text"); text && text->String())
+                record.further.push_back(*text->String());
+
     if (const JsonValue* pixel = json->Member("backgroundFailure")) {
         const auto row = Integer(pixel->Member("row"));
         const auto column = Integer(pixel->Member("column"));

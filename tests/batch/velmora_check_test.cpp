@@ -170,7 +170,8 @@ TEST_F(VelmoraCheck, RejectionsGiveTheirFiguresInEnglish)
          R"(\{"finding": "severalFaces", "measured": 2, "text": "2 faces found, 1 allowed"\})"},
         {Fixture("id_blue.jpg").string(), "bgc=0",
          R"(rejected, tip 6: background not plain at row \d+, column \d+ \((left|right) strip\): hue \d+, )"
-         R"(saturation [0-9.]+, value [0-9.]+)",
+         R"(saturation [0-9.]+, value [0-9.]+ - top-left corner tinted, not white: saturation 0\.\d+, )"
+         R"(white needs saturation < [0-9.]+ \(s_min\), \d+ of \d+ strip pixels fail)",
          R"(\{"finding": "backgroundNotPlain", "measured": 0, "text": "background not plain at row )"},
         {Fixture("id_white.jpg").string(), "pic_min_size=0\npic_max_size=10",
          "rejected, tip 3: file too large: bytes " + bytes + R"(, allowed 0 <= bytes <= 10240 \(pic_max_size\))",
@@ -178,7 +179,7 @@ TEST_F(VelmoraCheck, RejectionsGiveTheirFiguresInEnglish)
              R"(, "low": 0, "lowInclusive": true, "high": 10240, "highInclusive": true, "direction": "lower", )"
              R"("key": "pic_max_size")"},
         {Fixture("id_white_exif6.jpg").string(), "min_width=100\nmin_height=100",
-         R"(rejected, tip 4: not upright: height/width 0\.75, allowed 1 < height/width < 2)",
+         R"(rejected, tip 4: not upright: height/width 0\.75, allowed 1 < height/width < 2; further: .*no face found)",
          R"(\{"finding": "notUpright", "measured": 0\.75, "low": 1, "lowInclusive": false, "high": 2, )"},
         {Fixture("id_white.jpg").string(), "min_width=400",
          R"(rejected, tip 4: too narrow: width \d+ px, allowed width > 400 \(min_width\))",
@@ -255,6 +256,51 @@ TEST_F(VelmoraCheck, JsonTellsFirstFailingBackgroundPixel)
     EXPECT_NE(run.out.find("\"tip\": 6"), std::string::npos);
     EXPECT_NE(run.out.find("\"backgroundFailure\": {\"row\": 0, \"column\": 0, \"h\": "), std::string::npos)
         << run.out;
+}
+
+// A landscape group before a dim white wall: rejected for its shape as before, and told the
+// wall and the two faces as further findings, on the text line and in the JSON line.
+TEST_F(VelmoraCheck, FurtherFindingsFollowTheDecidingReason)
+{
+    cv::Mat photo = cv::imread(Fixture("two_faces.jpg").string(), cv::IMREAD_COLOR);
+    photo.convertTo(photo, -1, 0.62, 0);
+    cv::resize(photo, photo, cv::Size(496, 472), 0, 0, cv::INTER_AREA);
+    const std::string file = Photo("group.jpg", Encode(photo, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 92}));
+    // The background keys as shipped today, so that a recalibration does not move these figures.
+    const std::string strips = "i_max=0.7\ns_min=0.1\njc_a=100\njc_b=10\n";
+    const std::string settings = Settings(strips + "bgc=0");
+
+    const RunResult text = Check({"--settings", settings, file});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_TRUE(std::regex_match(
+        text.out, std::regex(R"(.*group\.jpg: rejected, tip 4: not upright: height/width [0-9.]+, allowed 1 < height/width < 2)"
+                             R"(; further: background not plain: top-left corner too dark for white: value 0\.6\d, )"
+                             R"(white needs value > 0\.7 \(i_max\), 1000 of 1000 strip pixels fail; 2 faces found, 1 allowed)"
+                             "\n")))
+        << text.out;
+
+    const RunResult json = Check({"--json", "--settings", settings, file});
+    EXPECT_TRUE(std::regex_search(json.out, std::regex(R"("reasons": \[\{"finding": "notUpright", [^\]]*\], )"
+                                                       R"("further": \[\{"finding": "backgroundNotPlain", "measured": 0, )"
+                                                       R"("text": "background not plain: top-left [^"]*"\}, )"
+                                                       R"(\{"finding": "severalFaces", "measured": 2, "text": "2 faces found, 1 allowed"\}\])")))
+        << json.out;
+    EXPECT_TRUE(std::regex_search(json.out, std::regex(R"("backgroundFault": \{"rule": "white", "test": "tooDark", )"
+                                                       R"("measured": 0\.6\d+, "limit": 0\.7, "key": "i_max", "corner": "left", )"
+                                                       R"("failingPixels": 1000, "stripPixels": 1000\})")))
+        << json.out;
+    EXPECT_EQ(json.out.find("backgroundFailure"), std::string::npos) << "the verdict never reached the background";
+    // On the red-or-blue rule a grey wall is told against white too, with the bands in degrees.
+    const RunResult colour =
+        Check({"--json", "--settings", Settings(strips + "bgc=1\nred_h_min=0.3\nblue_h_min=3.1\nblue_h_max=4.3"), file});
+    EXPECT_TRUE(std::regex_search(colour.out, std::regex(R"("backgroundFault": \{"rule": "redOrBlue", "test": "tooDark", )"
+                                                         R"("measured": 0\.6\d+, "limit": 0\.7, "key": "i_max", "redUpTo": 18, )"
+                                                         R"("blueFrom": 186, "blueTo": 258, "corner": "left", )")))
+        << colour.out;
+    EXPECT_NE(json.out.find("\"verdict\": {\"jpeg\": true, \"stamped\": false, \"sizeOk\": true, \"dimsOk\": false, "
+                            "\"backgroundOk\": false, \"faceOk\": false, \"positionOk\": false}"),
+              std::string::npos)
+        << json.out;
 }
 
 TEST_F(VelmoraCheck, SaveDirExportsAcceptedPhotosUnderTheirNames)

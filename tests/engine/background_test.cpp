@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -434,3 +436,106 @@ TEST(BackgroundColour, IsJudgedAsAStripOfItWouldBe) {
 }
 
 }  // namespace
+
+// ---- Why a corner fails, in the terms of the rule in force ----
+
+struct FaultCase {
+    std::string name;
+    int bgc;
+    cv::Scalar wall;        // the whole photo
+    cv::Scalar patch;       // painted over `rows` rows of the strip on `side`
+    int rows;
+    Strip side;
+    BackgroundTest test;
+    double measured;        // 0..1 figures exactly as the rule sees them; degrees within 1
+    std::string_view key;
+    int failing;            // of the strip's 12 pixels
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
+class BackgroundFaultTest : public testing::TestWithParam<FaultCase> {};
+
+// The hue of a colour in degrees by the textbook HSI formula, to compare the reported figure with.
+double TextbookHue(const cv::Scalar& bgr) {
+    const double b = bgr[0], g = bgr[1], r = bgr[2];
+    const double theta =
+        std::acos(0.5 * ((r - g) + (r - b)) / std::sqrt((r - g) * (r - g) + (r - b) * (g - b))) * 180.0 / CV_PI;
+    return g < b ? 360.0 - theta : theta;
+}
+
+TEST_P(BackgroundFaultTest, GivesTestFigureCornerAndShare) {
+    const FaultCase& c = GetParam();
+    const CheckSettings settings = SmallStrips(RuleSettings(c.bgc));
+    Image photo = Uniform(c.wall);
+    const int firstColumn = c.side == Strip::Left ? 0 : settings.dst_width - settings.jc_b;
+    photo(cv::Rect(firstColumn, 0, settings.jc_b, c.rows)).setTo(c.patch);
+
+    const BackgroundWalk walk = WalkBackground(photo, settings);
+    ASSERT_TRUE(walk.firstFailure.has_value());
+    ASSERT_EQ(walk.firstFailure->strip, c.side) << "the corner the verdict's pixel lies in";
+    const std::optional<BackgroundFault> fault = DescribeBackgroundFault(photo, settings, c.side);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->rule, c.bgc == 1 ? BackgroundRule::RedOrBlue : BackgroundRule::White);
+    EXPECT_EQ(fault->test, c.test);
+    EXPECT_EQ(fault->side, c.side);
+    EXPECT_EQ(fault->key, c.key);
+    EXPECT_EQ(fault->failingPixels, c.failing);
+    EXPECT_EQ(fault->stripPixels, 12);
+    if (c.test == BackgroundTest::HueOutsideBands) {
+        EXPECT_NEAR(fault->measured, c.measured, 1.0);
+        EXPECT_NEAR(fault->measured, TextbookHue(c.patch), 1.0);
+    } else {
+        EXPECT_EQ(fault->measured, c.measured);
+    }
+    const double limits[] = {settings.i_max, settings.s_min, settings.i_min, 0.0};
+    EXPECT_EQ(fault->limit, limits[static_cast<int>(c.test)]);
+    if (c.bgc == 1) {
+        EXPECT_NEAR(fault->bands.redUpTo, 18.0, 1e-4);
+        EXPECT_NEAR(fault->bands.blueFrom, 210.0, 1e-4);
+        EXPECT_NEAR(fault->bands.blueTo, 252.0, 1e-4);
+    }
+}
+
+// The byte a figure of HSV value or saturation is stored as, over 255, as the rule compares it.
+double Byte(int value) { return static_cast<float>(value) / 255.0f; }
+
+const cv::Scalar kLightGrey(160, 160, 160);
+const cv::Scalar kCream(200, 235, 250);     // saturation 50/250, bright
+const cv::Scalar kDarkBlue(70, 30, 20);     // hue 229, in the blue band, value 70/255
+const cv::Scalar kOrange(40, 140, 230);     // hue 32
+const cv::Scalar kPurple(200, 60, 150);     // hue 279: its byte wraps to 23, outside the bands too
+const cv::Scalar kBlue(220, 100, 50);       // passes the red-or-blue rule
+
+INSTANTIATE_TEST_SUITE_P(
+    Corners, BackgroundFaultTest,
+    testing::Values(
+        FaultCase{"GreyWallIsTooDarkForWhite", 0, kLightGrey, kLightGrey, 0, Strip::Left, BackgroundTest::TooDark,
+                  Byte(160), "i_max", 12},
+        FaultCase{"CreamWallIsTinted", 0, kCream, kCream, 0, Strip::Left, BackgroundTest::Tinted, Byte(51), "s_min", 12},
+        FaultCase{"GreyWallOnColourRuleIsTooDarkForWhite", 1, kLightGrey, kLightGrey, 0, Strip::Left,
+                  BackgroundTest::TooDark, Byte(160), "i_max", 12},
+        FaultCase{"DarkBlueIsTooDarkForItsBand", 1, kDarkBlue, kDarkBlue, 0, Strip::Left, BackgroundTest::ColourTooDark,
+                  Byte(70), "i_min", 12},
+        FaultCase{"OrangeIsOutsideTheBands", 1, kOrange, kOrange, 0, Strip::Left, BackgroundTest::HueOutsideBands, 32, "",
+                  12},
+        FaultCase{"PurpleIsToldItsRealHue", 1, kPurple, kPurple, 0, Strip::Left, BackgroundTest::HueOutsideBands, 279, "",
+                  12},
+        FaultCase{"BlueOnWhiteRuleIsTinted", 0, kBlue, kBlue, 0, Strip::Left, BackgroundTest::Tinted, Byte(197), "s_min",
+                  12},
+        // Only the right corner fails, on half its rows: the corner and the share say so.
+        FaultCase{"HalfTheRightCornerGrey", 0, kWhite, kLightGrey, 2, Strip::Right, BackgroundTest::TooDark, Byte(160),
+                  "i_max", 6},
+        // The test missed most often is told, not the first pixel's: 9 cream pixels under 3 grey ones.
+        FaultCase{"MostPixelsDecide", 0, kCream, kLightGrey, 1, Strip::Left, BackgroundTest::Tinted, Byte(51), "s_min",
+                  12}),
+    [](const testing::TestParamInfo<FaultCase>& param) { return param.param.name; });
+
+TEST(BackgroundFault, NothingWhenThatCornerPasses) {
+    const CheckSettings settings = SmallStrips(RuleSettings(0));
+    Image photo = Uniform(kWhite);
+    photo(cv::Rect(7, 0, 3, 4)).setTo(kLightGrey);
+    EXPECT_FALSE(DescribeBackgroundFault(photo, settings, Strip::Left).has_value());
+    EXPECT_TRUE(DescribeBackgroundFault(photo, settings, Strip::Right).has_value());
+    EXPECT_FALSE(DescribeBackgroundFault(Image(), settings, Strip::Left).has_value());
+}

@@ -1,5 +1,6 @@
 #include "velmora/photo_checker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -551,3 +552,205 @@ TEST(SequenceFiles, UnusualNamesOpen)
 }
 
 }  // namespace
+
+// ---- Further findings: the later stages, measured for advice once the verdict is fixed ----
+
+namespace further {
+
+cv::Mat Read(const std::string& name) { return cv::imread(Fixture(name).string(), cv::IMREAD_COLOR); }
+
+// A white wall photographed in poor light: the whole photo darker, the wall a light grey.
+std::string Dimmed(const std::string& name)
+{
+    cv::Mat photo = Read(name);
+    photo.convertTo(photo, -1, 0.62, 0);
+    return Encode(photo, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 92});
+}
+std::string DimmedTwoFaces() { return Dimmed("two_faces.jpg"); }
+std::string DimmedSmallHead() { return Dimmed("calibration/small_franz_white_3.jpg"); }
+std::string DimmedGoodPhoto() { return Dimmed("id_white.jpg"); }
+
+// Two people side by side in a landscape photo: two_faces.jpg widened to 496 x 472. Normalising
+// narrows it back to the proportions of the portrait, so the detector sees the faces it finds there.
+std::string LandscapeGroup()
+{
+    cv::Mat photo;
+    cv::resize(Read("two_faces.jpg"), photo, cv::Size(496, 472), 0, 0, cv::INTER_AREA);
+    return Encode(photo, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 92});
+}
+std::string LandscapeDimmedGroup()
+{
+    cv::Mat photo = Read("two_faces.jpg");
+    photo.convertTo(photo, -1, 0.62, 0);
+    cv::resize(photo, photo, cv::Size(496, 472), 0, 0, cv::INTER_AREA);
+    return Encode(photo, ".jpg", {cv::IMWRITE_JPEG_QUALITY, 92});
+}
+std::string LandscapeBlank() { return Encode(WhitePicture(472, 354), ".jpg"); }
+
+// The face and background keys as shipped today, so that a recalibration does not move the rows.
+void Shipped(CheckSettings& s)
+{
+    s.ratio_y_min = 0.07f;
+    s.ratio_y_max = 0.32f;
+    s.ratio_x_min = 0.20f;
+    s.ratio_x_max = 0.52f;
+    s.s_min = 0.1f;
+    s.i_min = 0.3f;
+    s.i_max = 0.7f;
+    s.jc_a = 100;
+    s.jc_b = 10;
+}
+void ShippedZeroSizeWindow(CheckSettings& s)
+{
+    Shipped(s);
+    ZeroSizeWindow(s);
+}
+
+struct FurtherCase {
+    const char* name;
+    std::string (*photo)();
+    void (*adjust)(CheckSettings&);
+    std::optional<TipImage> tip;
+    Finding decides;                 // the verdict's first reason, as without further findings
+    std::vector<Finding> further;    // in their order
+};
+
+void PrintTo(const FurtherCase& row, std::ostream* os) { *os << row.name; }
+
+const FurtherCase kFurther[] = {
+    {"BackgroundFailureAlsoTellsTwoFaces", DimmedTwoFaces, Shipped, TipImage::BackgroundNotPlain,
+     F::BackgroundNotPlain, {F::SeveralFaces}},
+    {"BackgroundFailureAlsoTellsSmallHead", DimmedSmallHead, Shipped, TipImage::BackgroundNotPlain,
+     F::BackgroundNotPlain, {F::FaceTooHigh, F::FaceTooSmall}},
+    {"BackgroundFailureWithGoodFaceTellsNothingMore", DimmedGoodPhoto, Shipped, TipImage::BackgroundNotPlain,
+     F::BackgroundNotPlain, {}},
+    {"LandscapeGroupAlsoTellsTwoFaces", LandscapeGroup, Shipped, TipImage::BadDimensions, F::NotUpright,
+     {F::SeveralFaces}},
+    {"LandscapeOnGreyWallTellsBackgroundThenFaces", LandscapeDimmedGroup, Shipped, TipImage::BadDimensions,
+     F::NotUpright, {F::BackgroundNotPlain, F::SeveralFaces}},
+    {"LandscapeBlankTellsNoFace", LandscapeBlank, NoSizeLimits, TipImage::BadDimensions, F::NotUpright, {F::NoFace}},
+    {"FileSizeFailureTellsEveryLaterStage", LandscapeDimmedGroup, ShippedZeroSizeWindow, TipImage::FileSizeOutsideWindow,
+     F::FileTooLarge, {F::NotUpright, F::BackgroundNotPlain, F::SeveralFaces}},
+    {"FileSizeFailureOfAGoodPhotoTellsNothingMore", IdWhite, ZeroSizeWindow, TipImage::FileSizeOutsideWindow,
+     F::FileTooLarge, {}},
+    {"FileSizeFailureUndecodableTellsNothingMore", TruncatedIdWhite, ZeroSizeWindow, TipImage::FileSizeOutsideWindow,
+     F::FileTooLarge, {}},
+    {"UndecodableTellsNothingMore", TruncatedIdWhite, NoSizeLimits, TipImage::BadDimensions, F::Undecodable, {}},
+    {"NotJpegTellsNothingMore", Png, Shipped, TipImage::NotJpeg, F::NotJpeg, {}},
+    {"StampedTellsNothingMore", [] { return WithStamp(LandscapeGroup()); }, Shipped, std::nullopt,
+     F::AcceptedStamped, {}},
+    {"NormaliseOnlyTellsNothingMore", LandscapeGroup, CastOne, std::nullopt, F::AcceptedNormalised, {}},
+    {"FaceStageDecidesAlone", TwoFaces, Shipped, TipImage::NoSingleFace, F::SeveralFaces, {}},
+};
+
+class Further : public testing::TestWithParam<FurtherCase> {
+protected:
+    TempDir dir;
+};
+
+std::vector<Finding> Findings(const std::vector<Reason>& reasons)
+{
+    std::vector<Finding> findings;
+    for (const Reason& r : reasons)
+        findings.push_back(r.finding);
+    return findings;
+}
+
+TEST_P(Further, FollowTheVerdictWithoutChangingIt)
+{
+    const FurtherCase& row = GetParam();
+    const auto photo = dir.path() / "photo.jpg";
+    WriteFile(photo, row.photo());
+    CheckSettings settings = InstalledSettings();
+    row.adjust(settings);
+    const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(photo);
+
+    EXPECT_EQ(outcome.error, CheckError::None);
+    EXPECT_EQ(outcome.tip, row.tip);
+    ASSERT_FALSE(outcome.reasons.empty());
+    EXPECT_EQ(outcome.reasons.front().finding, row.decides);
+    EXPECT_EQ(Findings(outcome.further), row.further);
+    // The verdict's own measurements stay those of the stages it reached.
+    if (row.decides != F::BackgroundNotPlain) {
+        EXPECT_FALSE(outcome.backgroundFailure.has_value());
+    }
+    if (outcome.stage != CheckStage::Face) {
+        EXPECT_TRUE(outcome.faces.empty());
+    }
+    EXPECT_TRUE(outcome.advisories.empty());
+    const bool backgroundTold = std::ranges::count(Findings(outcome.further), F::BackgroundNotPlain) +
+                                    (row.decides == F::BackgroundNotPlain) > 0;
+    EXPECT_EQ(outcome.backgroundFault.has_value(), backgroundTold);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Further, testing::ValuesIn(kFurther),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+// The verdict, the flags and the reasons are those of a check that stops at the first failure:
+// the same photo judged at each stage alone gives them unchanged.
+TEST(FurtherFindings, LeaveVerdictFlagsAndReasonsAsTheyWere)
+{
+    TempDir dir;
+    WriteFile(dir.path() / "p.jpg", LandscapeDimmedGroup());
+    CheckSettings settings = InstalledSettings();
+    Shipped(settings);
+    const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(dir.path() / "p.jpg");
+    EXPECT_EQ(outcome.stage, CheckStage::Dimensions);
+    EXPECT_EQ(outcome.verdict, Flags(true, false, true, false, false, false, false));
+    EXPECT_EQ(outcome.written, Flags(true, true, true, true, false, false, false));
+    ASSERT_EQ(outcome.reasons.size(), 1u);
+    EXPECT_EQ(outcome.reasons.front().finding, F::NotUpright);
+    const Image tip = DecodeJpegFile(ProgramDir() / TipPicturePath(TipImage::BadDimensions));
+    EXPECT_EQ(cv::norm(outcome.display, tip, cv::NORM_INF), 0.0);
+    ASSERT_TRUE(outcome.backgroundFault.has_value());
+    EXPECT_EQ(outcome.backgroundFault->test, BackgroundTest::TooDark);
+    EXPECT_EQ(outcome.backgroundFault->key, "i_max");
+}
+
+// The background failure names the test, the figure against the setting, the corner and the share.
+TEST(FurtherFindings, GreyWallGivesItsFiguresInTheSettingsTerms)
+{
+    TempDir dir;
+    WriteFile(dir.path() / "p.jpg", DimmedGoodPhoto());
+    CheckSettings settings = InstalledSettings();
+    Shipped(settings);
+    const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(dir.path() / "p.jpg");
+    ASSERT_EQ(outcome.tip, TipImage::BackgroundNotPlain);
+    ASSERT_TRUE(outcome.backgroundFailure.has_value());
+    ASSERT_TRUE(outcome.backgroundFault.has_value());
+    const BackgroundFault& fault = *outcome.backgroundFault;
+    EXPECT_EQ(fault.rule, settings.bgc == 1 ? BackgroundRule::RedOrBlue : BackgroundRule::White);
+    EXPECT_EQ(fault.test, BackgroundTest::TooDark);
+    EXPECT_NEAR(fault.measured, 0.62, 0.03) << "a white wall at 62 % of its light";
+    EXPECT_EQ(fault.limit, settings.i_max);
+    EXPECT_EQ(fault.side, outcome.backgroundFailure->strip);
+    EXPECT_EQ(fault.stripPixels, settings.jc_a * settings.jc_b);
+    EXPECT_EQ(fault.failingPixels, fault.stripPixels);
+}
+
+// A file the checker refuses to read whole is never decoded for advice either; one just inside
+// the window of what is read is.
+TEST(FurtherFindings, RespectTheReadLimit)
+{
+    TempDir dir;
+    const std::string bytes = TwoFaces();
+    const struct {
+        std::uintmax_t length;
+        bool decoded;
+    } rows[] = {{11u << 20, true}, {kMaxPhotoBytes + 1, false}};
+    for (const auto& row : rows) {
+        const auto photo = dir.path() / "padded.jpg";
+        WriteFile(photo, bytes);
+        std::filesystem::resize_file(photo, row.length);  // zeros after the end marker, sparse where it can
+        CheckSettings settings = InstalledSettings();
+        Shipped(settings);
+        settings.pic_max_size = 10240;
+        const CheckOutcome outcome = PhotoChecker(settings, ProgramDir()).Check(photo);
+        EXPECT_EQ(outcome.tip, TipImage::FileSizeOutsideWindow) << row.length;
+        EXPECT_EQ(Findings(outcome.further), row.decoded ? std::vector{F::SeveralFaces} : std::vector<Finding>{})
+            << row.length;
+        std::filesystem::remove(photo);
+    }
+}
+
+}  // namespace further

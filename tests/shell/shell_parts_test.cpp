@@ -316,6 +316,55 @@ void ShellPartsTest::reasonLineExplainsEachVerdict_data()
     rightCorner.backgroundFailure = BackgroundPixel{0, 292, Strip::Right, 30, 0.5f, 0.5f};
     QTest::newRow("background, right corner, white only")
         << rightCorner << whiteOnly << ReasonTone::Failure << QStringLiteral("背景：右上角第 1 行倒数第 3 列不是白色");
+    // The background in the terms of the rule in force: which test, the figure against its setting,
+    // the corner, and how much of it fails.
+    const auto fault = [&](velmora::BackgroundRule rule, velmora::BackgroundTest test, double measured, double limit,
+                           Strip side, int failing) {
+        CheckOutcome outcome = rejected({plain(Finding::BackgroundNotPlain)});
+        outcome.backgroundFailure = BackgroundPixel{0, side == Strip::Left ? 0 : 285, side, 0, 0.0f, 0.62f};
+        outcome.backgroundFault = velmora::BackgroundFault{rule, test, measured, limit, {}, {18, 186, 258}, side, failing, 1000};
+        return outcome;
+    };
+    using velmora::BackgroundRule;
+    using velmora::BackgroundTest;
+    QTest::newRow("background too dark for white, 40 % of the corner")
+        << fault(BackgroundRule::White, BackgroundTest::TooDark, 0.62, 0.7f, Strip::Left, 400) << whiteOnly
+        << ReasonTone::Failure << QStringLiteral("背景：左上角约 40% 偏暗（亮度 0.62，白色背景需高于 0.70）");
+    QTest::newRow("background tinted just past the limit, the whole corner")
+        << fault(BackgroundRule::White, BackgroundTest::Tinted, 0.102, 0.1f, Strip::Right, 1000) << whiteOnly
+        << ReasonTone::Failure
+        << QStringLiteral("背景：右上角整片偏色（饱和度 0.102，白色背景需低于 0.10）");
+    QTest::newRow("background grey on the red-or-blue rule")
+        << fault(BackgroundRule::RedOrBlue, BackgroundTest::TooDark, 0.62, 0.7f, Strip::Left, 1000) << calibrated
+        << ReasonTone::Failure << QStringLiteral("背景：左上角整片偏暗（亮度 0.62，白色背景需高于 0.70）");
+    QTest::newRow("background blue but too dark")
+        << fault(BackgroundRule::RedOrBlue, BackgroundTest::ColourTooDark, 0.25, 0.3f, Strip::Left, 995) << calibrated
+        << ReasonTone::Failure
+        << QStringLiteral("背景：左上角约 99% 颜色过暗（亮度 0.25，蓝色或红色背景需高于 0.30）");
+    QTest::newRow("background hue outside the bands, a speck")
+        << fault(BackgroundRule::RedOrBlue, BackgroundTest::HueOutsideBands, 35, 0, Strip::Right, 3) << calibrated
+        << ReasonTone::Failure
+        << QStringLiteral("背景：右上角个别像素既不是蓝色也不是红色（色相 35°，蓝色需 186°–258°，红色需不超过 18°）");
+    // Further findings follow the deciding one: named on one line, then each with its figures.
+    CheckOutcome greyAndSmall = fault(BackgroundRule::White, BackgroundTest::TooDark, 0.62, 0.7f, Strip::Left, 1000);
+    greyAndSmall.further = {bound(Finding::FaceTooHigh, 0.5004, 0.3, 0.5), bound(Finding::FaceTooSmall, 0.75, 0.5, 0.7)};
+    QTest::newRow("background, and further the head")
+        << greyAndSmall << whiteOnly << ReasonTone::Failure
+        << QStringLiteral("背景：左上角整片偏暗（亮度 0.62，白色背景需高于 0.70）\n另外：头部过高、头部过小\n"
+                          "头部过高：下巴以下占照片高度 50%，应在 30%–50% 之间\n头部过小：人脸宽度占照片 25%，应在 30%–50% 之间");
+    CheckOutcome landscapeGroup = rejected({bound(Finding::NotUpright, 0.75, 1.0, 2.0)}, {472, 354});
+    landscapeGroup.further = {plain(Finding::SeveralFaces, 2)};
+    QTest::newRow("landscape, and further two faces")
+        << landscapeGroup << calibrated << ReasonTone::Failure
+        << QStringLiteral("照片为横向 472 × 354，应为竖幅（高大于宽）\n另外：检测到 2 张人脸\n检测到 2 张人脸，照片中只能有一个人");
+    CheckOutcome largeAndSmall = rejected({bound(Finding::FileTooLarge, 1.5 * mib, 0.0, 1 * mib)}, {200, 300});
+    largeAndSmall.further = {bound(Finding::TooNarrow, 200, 294, {}), bound(Finding::TooShort, 300, 412, {}),
+                             plain(Finding::NoFace)};
+    QTest::newRow("file too large, and further too few pixels both ways and no face")
+        << largeAndSmall << calibrated << ReasonTone::Failure
+        << QStringLiteral("文件过大：1.5 MB，应不超过 1 MB\n"
+                          "另外：像素过少、没有检测到人脸\n像素过少：照片 200 × 300，应至少 295 × 413 像素\n"
+                          "没有检测到人脸，请使用正面、免冠、五官清晰的照片");
     QTest::newRow("two faces") << rejected({plain(Finding::SeveralFaces, 2)}) << calibrated << ReasonTone::Failure
                                << QStringLiteral("检测到 2 张人脸，照片中只能有一个人");
     QTest::newRow("no face") << rejected({plain(Finding::NoFace)}) << calibrated << ReasonTone::Failure

@@ -46,13 +46,18 @@ struct CheckOutcome {
     CheckVerdict written;         // which flags this check wrote
     Image display;                // the tip picture, or the accepted photo; empty if a tip is unreadable
     std::vector<Reason> reasons;  // the verdict's reasons first, then notes; empty on an error
+    // What the later stages found after the first failing one had decided: advice only, never
+    // part of the verdict. Dimensions, background and face, as far as the photo could be decoded.
+    std::vector<Reason> further;
 
     // What the check measured on the way, as far as it got.
     std::uintmax_t fileBytes = 0;
     std::optional<cv::Size> storedSize;  // decoded width x height as stored in the file
     std::optional<int> orientation;      // the EXIF orientation tag, when the file carries one
     DecodeFailure decodeFailure = DecodeFailure::None;
-    std::optional<BackgroundPixel> backgroundFailure;
+    std::optional<BackgroundPixel> backgroundFailure;  // when the background decided the verdict
+    // Why the background failed, whether it decided the verdict or is a further finding.
+    std::optional<BackgroundFault> backgroundFault;
     std::vector<cv::Rect> faces;             // in the normalised photo
     std::optional<FacePlacement> placement;  // when exactly one face was found
     // What the rules do not judge, measured on the normalised photo and its one face (accepted

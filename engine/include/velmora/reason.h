@@ -74,6 +74,43 @@ struct BackgroundPixel {
     friend bool operator==(const BackgroundPixel&, const BackgroundPixel&) = default;
 };
 
+// Which background rule was in force (`bgc`): white only, or red or blue (white passing too).
+enum class BackgroundRule { White, RedOrBlue };
+
+// The part of the rule a failing background pixel misses, on the rule's nearest alternative.
+enum class BackgroundTest {
+    TooDark,          // a low-saturation pixel: value must exceed i_max to count as white
+    Tinted,           // white rule: saturation must stay below s_min
+    ColourTooDark,    // red-or-blue rule, hue in a band: value must exceed i_min
+    HueOutsideBands,  // red-or-blue rule, a saturated pixel whose hue is in neither band
+};
+
+// The hue bands of the red-or-blue rule in degrees, from the settings' units of 60 degrees.
+struct HueBands {
+    double redUpTo = 0;  // red_h_min
+    double blueFrom = 0;  // blue_h_min
+    double blueTo = 0;    // blue_h_max
+
+    friend bool operator==(const HueBands&, const HueBands&) = default;
+};
+
+// Why the background failed, for advice: the corner of the first failing pixel and, over that
+// corner's whole strip, the test its failing pixels miss most often, their median figure and
+// how many of the strip's pixels fail. The verdict comes from the first failing pixel alone.
+struct BackgroundFault {
+    BackgroundRule rule = BackgroundRule::White;
+    BackgroundTest test = BackgroundTest::TooDark;
+    double measured = 0;    // value or saturation 0..1; for the hue, whole degrees 0..359
+    double limit = 0;       // the setting the measure has to pass, 0..1; unused for the hue
+    std::string_view key;   // that setting's key; empty for the hue
+    HueBands bands;         // set for the red-or-blue rule
+    Strip side = Strip::Left;
+    int failingPixels = 0;  // in that corner's strip
+    int stripPixels = 0;
+
+    friend bool operator==(const BackgroundFault&, const BackgroundFault&) = default;
+};
+
 // Where the one face found lies in the normalised photo, as the position rule measures it.
 struct FacePlacement {
     float ratioY = 0;  // share of the photo height below the estimated chin line

@@ -147,6 +147,65 @@ TEST(English, TextLinePerOutcome)
     EXPECT_EQ(TextLine(placed, ""), "b.jpg: rejected, tip 7: no face found; advisory: head cut off at the top");
 }
 
+// A background failure in the terms of the rule in force: the corner, the test missed, the
+// figure against its setting and how many of the corner's pixels fail.
+TEST(English, BackgroundFaultInTheTermsOfTheRule)
+{
+    using velmora::BackgroundFault;
+    using velmora::BackgroundRule;
+    using velmora::BackgroundTest;
+    using velmora::Strip;
+    const struct {
+        BackgroundFault fault;
+        std::string_view name;
+        std::string text;
+    } cases[] = {
+        {{BackgroundRule::White, BackgroundTest::TooDark, 0.62, 0.7f, "i_max", {}, Strip::Left, 400, 1000}, "tooDark",
+         "top-left corner too dark for white: value 0.62, white needs value > 0.7 (i_max), 400 of 1000 strip pixels fail"},
+        {{BackgroundRule::White, BackgroundTest::Tinted, 0.102, 0.1f, "s_min", {}, Strip::Right, 1000, 1000}, "tinted",
+         "top-right corner tinted, not white: saturation 0.102, white needs saturation < 0.1 (s_min), "
+         "1000 of 1000 strip pixels fail"},
+        {{BackgroundRule::RedOrBlue, BackgroundTest::ColourTooDark, 0.25, 0.3f, "i_min", {18, 186, 258}, Strip::Left, 10,
+          1000},
+         "colourTooDark",
+         "top-left corner too dark for blue or red: value 0.25, needs value > 0.3 (i_min), 10 of 1000 strip pixels fail"},
+        {{BackgroundRule::RedOrBlue, BackgroundTest::HueOutsideBands, 35, 0, "", {18.0000007, 186, 258}, Strip::Left, 3,
+          1000},
+         "hueOutsideBands",
+         "top-left corner neither blue nor red: hue 35 degrees, blue needs 186-258 (blue_h_min, blue_h_max), red up to 18 "
+         "(red_h_min), 3 of 1000 strip pixels fail"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BackgroundFaultText(c.fault), c.text);
+        EXPECT_EQ(BackgroundTestName(c.fault.test), c.name);
+    }
+
+    // The reason keeps the first failing pixel's figures where the verdict has them, and words the
+    // fault alone where the background is a further finding.
+    CheckOutcome outcome;
+    outcome.backgroundFault = cases[0].fault;
+    const Reason background = Bounded(Finding::BackgroundNotPlain, 0, {}, {});
+    EXPECT_EQ(ReasonText(background, outcome), "background not plain: " + cases[0].text);
+    outcome.backgroundFailure = velmora::BackgroundPixel{0, 0, Strip::Left, 0, 0.0f, 0.62f};
+    EXPECT_EQ(ReasonText(background, outcome),
+              "background not plain at row 0, column 0 (left strip): hue 0, saturation 0.000, value 0.620 - " +
+                  cases[0].text);
+}
+
+TEST(English, FurtherFindingsFollowTheVerdictOnTheTextLine)
+{
+    CheckOutcome outcome;
+    outcome.reasons = {Bounded(Finding::NotUpright, 0.75, 1, 2)};
+    outcome.further = {Bounded(Finding::SeveralFaces, 2, {}, {}), Bounded(Finding::NoFace, 0, {}, {})};
+    EXPECT_EQ(FurtherTexts(outcome), (std::vector<std::string>{"2 faces found, 1 allowed", "no face found"}));
+    EXPECT_EQ(ReasonsText(outcome), "not upright: height/width 0.75, allowed 1 < height/width < 2");
+
+    PhotoRecord record{"w.jpg", Outcome::Tip(4), ReasonsText(outcome), {}, std::nullopt, std::nullopt, {}};
+    record.further = FurtherTexts(outcome);
+    EXPECT_EQ(TextLine(record, ""), "w.jpg: rejected, tip 4: not upright: height/width 0.75, allowed 1 < height/width < 2"
+                                    "; further: 2 faces found, 1 allowed; no face found");
+}
+
 // Each kind has its own name and a clause with the measured figure, the bound and advice.
 TEST(English, EveryAdvisoryInWordsWithItsFigures)
 {

@@ -43,6 +43,12 @@ TEST(CardHtml, PlacesFaceBoxesAndTheBackgroundMarkInShares)
     EXPECT_NE(card.find(R"(<span class="folder">folder/</span>)"), std::string::npos);
     EXPECT_EQ(card.find("<b>"), std::string::npos);
 
+    // Further findings follow the reason, one a line, escaped like it.
+    record.further = {"background <grey>", "no face found"};
+    EXPECT_NE(CardHtml(record).find(R"(<span class="reason">2 faces</span><span class="further">further: background )"
+                                    R"(&lt;grey&gt;</span><span class="further">further: no face found</span>)"),
+              std::string::npos);
+
     // Without the picture's size the marks would land anywhere: none are drawn.
     record.normalisedSize.reset();
     record.thumbnail.clear();

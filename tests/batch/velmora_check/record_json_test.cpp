@@ -57,6 +57,21 @@ TEST(RecordJson, ReadsBackWhatItWrote)
     }
 }
 
+// Further findings come with the check's own fields, figures and all; the record keeps their text.
+TEST(RecordJson, ReadsFurtherFindings)
+{
+    const auto read = RecordFromJsonLine(
+        R"({"file": "w.jpg", "accepted": false, "tip": 4, "reasons": [], )"
+        R"("further": [{"finding": "backgroundNotPlain", "measured": 0, "text": "background not plain: top-left"}, )"
+        R"({"finding": "severalFaces", "measured": 2, "text": "2 faces found, 1 allowed"}], )"
+        R"("outcome": "tip 4", "reason": "not upright"})");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->further, (std::vector<std::string>{"background not plain: top-left", "2 faces found, 1 allowed"}));
+    const auto earlier = RecordFromJsonLine(R"({"file": "w.jpg", "accepted": false, "tip": 4})");
+    ASSERT_TRUE(earlier);
+    EXPECT_TRUE(earlier->further.empty());
+}
+
 TEST(RecordJson, ReadsLinesOfTheEarlierFormat)
 {
     // Written before lines carried the outcome, reason, normalised size and all face boxes.

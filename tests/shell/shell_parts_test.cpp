@@ -2,18 +2,24 @@
 // backdrop drawn from the settings, the reason line's wording, which drops open a photo, and file
 // size limits in words.
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "engine/background.h"
+#include "engine/face.h"
+#include "velmora/photo_checker.h"
 #include "velmora/settings.h"
 #include "shell/photo_drop.h"
 #include "shell/reason_line.h"
 #include "shell/reason_text.h"
+#include "shell/portrait_geometry.h"
 #include "shell/requirements_card.h"
 #include "shell/sample_backdrop.h"
 #include "shell/size_text.h"
@@ -68,6 +74,7 @@ private slots:
     void requirementLinesComeFromTheSettingsFile();
     void sampleBackdropPassesTheBackgroundRule_data();
     void sampleBackdropPassesTheBackgroundRule();
+    void samplePortraitAgreesWithTheShippedSettings();
     void reasonLineExplainsEachVerdict_data();
     void reasonLineExplainsEachVerdict();
     void everyFindingIsWorded();
@@ -107,6 +114,7 @@ void ShellPartsTest::requirementLinesFollowTheSettings_data()
                                 << QStringList{QStringLiteral("背景：纯色，白、蓝或红色"),
                                                QStringLiteral("格式：JPG/JPEG，4 KB–10 MB"),
                                                QStringLiteral("尺寸：竖幅，至少 295 × 413 像素"),
+                                               QStringLiteral("人像：仅一人、正面，头部约占高度 2/3"),
                                                QStringLiteral("通过后保存为 295 × 413 像素")};
     CheckSettings whiteOnly = Calibrated();
     whiteOnly.bgc = 0;
@@ -119,13 +127,15 @@ void ShellPartsTest::requirementLinesFollowTheSettings_data()
     QTest::newRow("white only, no lower size limit")
         << whiteOnly
         << QStringList{QStringLiteral("背景：纯色，白色"), QStringLiteral("格式：JPG/JPEG，不超过 1500 KB"),
-                       QStringLiteral("尺寸：竖幅，至少 100 × 100 像素"), QStringLiteral("通过后保存为 358 × 441 像素")};
+                       QStringLiteral("尺寸：竖幅，至少 100 × 100 像素"), QStringLiteral("人像：仅一人、正面，头部约占高度 2/3"),
+                       QStringLiteral("通过后保存为 358 × 441 像素")};
     CheckSettings unbounded = Calibrated();
     unbounded.pic_max_size = -1;
     QTest::newRow("no upper size limit") << unbounded
                                          << QStringList{QStringLiteral("背景：纯色，白、蓝或红色"),
                                                         QStringLiteral("格式：JPG/JPEG，不小于 4 KB"),
                                                         QStringLiteral("尺寸：竖幅，至少 295 × 413 像素"),
+                                                        QStringLiteral("人像：仅一人、正面，头部约占高度 2/3"),
                                                         QStringLiteral("通过后保存为 295 × 413 像素")};
     CheckSettings castOnly = Calibrated();
     castOnly.cast = 1;
@@ -196,6 +206,63 @@ void ShellPartsTest::sampleBackdropPassesTheBackgroundRule()
     const QColor backdrop = SampleBackdrop(settings);
     QVERIFY2(PassesBackgroundRule(backdrop, settings), qPrintable(backdrop.name()));
     QCOMPARE(backdrop == QColor(Qt::white), white);
+}
+
+void ShellPartsTest::samplePortraitAgreesWithTheShippedSettings()
+{
+    // The sample as the window shows it (the drawn portrait over the backdrop the loaded
+    // settings accept), judged as a photo: its head measured in pixels, its face found and
+    // placed by the check's own detector and intervals.
+    CheckSettings shipped;
+    QVERIFY(ReadCheckSettingsFile(VELMORA_PROGRAM_DIR "setting.ini", shipped));
+    QImage portrait(QStringLiteral(":/res/sample@2x.png"));
+    QVERIFY(!portrait.isNull());
+    portrait.setDevicePixelRatio(1);  // pixel for pixel, not at the half size "@2x" asks for
+    QImage sample(portrait.size(), QImage::Format_RGB888);
+    sample.fill(SampleBackdrop(shipped));
+    {
+        QPainter painter(&sample);
+        painter.drawImage(0, 0, portrait);
+    }
+
+    // Crown: the first row of the middle column off the backdrop; chin: the last row of the
+    // face's skin colour there (the neck below is drawn in a darker shade).
+    const int middle = sample.width() / 2;
+    const QColor backdrop = sample.pixelColor(middle, 0);
+    const QColor skin(0xF2, 0xC6, 0xA0);
+    int crown = -1, chin = -1;
+    for (int y = 0; y < sample.height(); ++y) {
+        const QColor c = sample.pixelColor(middle, y);
+        if (crown < 0 && c != backdrop)
+            crown = y;
+        if (c == skin)
+            chin = y;
+    }
+    QVERIFY(crown >= 0 && chin > crown);
+    const double height = sample.height();
+    const double headShare = (chin + 1 - crown) / height;
+    QVERIFY2(std::abs(headShare - kStandardPortrait.headShare) < 0.01, qPrintable(QString::number(headShare)));
+    QVERIFY2(std::abs(crown / height - kStandardPortrait.crownShare) < 0.01, qPrintable(QString::number(crown / height)));
+    // The standard range the shipped intervals were calibrated on.
+    QVERIFY(headShare >= 0.62 && headShare <= 0.72);
+    QVERIFY(crown / height >= 0.03 && crown / height <= 0.12);
+
+    const cv::Mat rgb(sample.height(), sample.width(), CV_8UC3, sample.bits(), size_t(sample.bytesPerLine()));
+    Image photo;
+    cv::cvtColor(rgb, photo, cv::COLOR_RGB2BGR);
+    cv::resize(photo, photo, cv::Size(shipped.dst_width, shipped.dst_height), 0, 0, cv::INTER_AREA);
+    auto detector = FaceDetector::Load(std::string(VELMORA_PROGRAM_DIR) + std::string(kFaceCascadeFileName));
+    QVERIFY(detector.has_value());
+    CheckVerdict verdict;
+    const FaceReport face = InspectFace(*detector, photo, shipped, verdict);
+    QCOMPARE(face.faces.size(), size_t(1));
+    const FacePlacement& placed = *face.placement;
+    qInfo("sample: head %.3f, crown %.3f, ratio_x %.3f, ratio_y %.3f", headShare, crown / height,
+          double(placed.ratioX), double(placed.ratioY));
+    QVERIFY2(placed.wellPlaced, qPrintable(QStringLiteral("ratio_x %1 (%2-%3), ratio_y %4 (%5-%6)")
+                                                .arg(placed.ratioX).arg(shipped.ratio_x_min).arg(shipped.ratio_x_max)
+                                                .arg(placed.ratioY).arg(shipped.ratio_y_min).arg(shipped.ratio_y_max)));
+    QCOMPARE(face.result, FaceResult::FaceAccepted);
 }
 
 void ShellPartsTest::reasonLineExplainsEachVerdict_data()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the running program on a virtual X server: the window with
 # an accepted photo at 100 %, 150 % and 200 % scaling, a rejected photo with its reason, and an
-# accepted photo with an advisory (a portrait blown up from 63 pixels: soft).
+# accepted photo with an advisory (a portrait blown up from 63 pixels: soft), and the window as
+# it opens, with its sample portrait.
 #   docs/screenshots.sh [BUILD_DIR]     (default build/default; needs xvfb, xauth, xdotool)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,8 +41,22 @@ shot() {
     echo "wrote $3"
 }
 
+# as_opened OUT: grabs the window as it opens, before any photo: the sample portrait and the card.
+as_opened() {
+    "$program" &
+    local pid=$!
+    local window
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
+    sleep 1
+    "$grab" "$window" "$1"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "wrote $1"
+}
+
 shot 1 tests/fixtures/id_white.jpg docs/main-window.png
 shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
 shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
 shot 1 tests/fixtures/face_large.jpg docs/rejected-photo.png
 shot 1 tests/fixtures/calibration/standard_franz_blue_1.jpg docs/accepted-advisory.png
+as_opened docs/sample-portrait.png

@@ -75,6 +75,8 @@ private slots:
     void sampleBackdropPassesTheBackgroundRule_data();
     void sampleBackdropPassesTheBackgroundRule();
     void samplePortraitAgreesWithTheShippedSettings();
+    void tipExamplesAgreeWithTheShippedSettings_data();
+    void tipExamplesAgreeWithTheShippedSettings();
     void reasonLineExplainsEachVerdict_data();
     void reasonLineExplainsEachVerdict();
     void everyFindingIsWorded();
@@ -263,6 +265,81 @@ void ShellPartsTest::samplePortraitAgreesWithTheShippedSettings()
                                                 .arg(placed.ratioX).arg(shipped.ratio_x_min).arg(shipped.ratio_x_max)
                                                 .arg(placed.ratioY).arg(shipped.ratio_y_min).arg(shipped.ratio_y_max)));
     QCOMPARE(face.result, FaceResult::FaceAccepted);
+}
+
+void ShellPartsTest::tipExamplesAgreeWithTheShippedSettings_data()
+{
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("one face") << QStringLiteral("state7.jpg");
+    QTest::newRow("face position") << QStringLiteral("state8.jpg");
+}
+
+void ShellPartsTest::tipExamplesAgreeWithTheShippedSettings()
+{
+    // The right-way example of a tip (the right-hand photo on blue) is found in the installed
+    // picture and judged like the sample: head and crown in pixels, the face by the detector.
+    QFETCH(QString, tip);
+    CheckSettings shipped;
+    QVERIFY(ReadCheckSettingsFile(VELMORA_PROGRAM_DIR "setting.ini", shipped));
+    const QImage picture = QImage(QStringLiteral(VELMORA_PROGRAM_DIR "tips/") + tip).convertToFormat(QImage::Format_RGB888);
+    QVERIFY(!picture.isNull());
+    const cv::Mat rgb(picture.height(), picture.width(), CV_8UC3, const_cast<uchar*>(picture.constBits()),
+                      size_t(picture.bytesPerLine()));
+    Image bgr;
+    cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
+
+    // The blue backdrop of the right-hand photo: its top edge and sides are the photo's.
+    cv::Mat blue;
+    cv::inRange(bgr, cv::Scalar(0xDB - 40, 0x8E - 40, 0x43 - 40), cv::Scalar(0xDB + 40, 0x8E + 40, 0x43 + 40), blue);
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(blue, labels, stats, centroids);
+    int best = -1;
+    for (int i = 1; i < count; ++i)
+        if (centroids.at<double>(i, 0) > bgr.cols / 2.0 &&
+            (best < 0 || stats.at<int>(i, cv::CC_STAT_AREA) > stats.at<int>(best, cv::CC_STAT_AREA)))
+            best = i;
+    QVERIFY(best > 0);
+    const int left = stats.at<int>(best, cv::CC_STAT_LEFT);
+    const int top = stats.at<int>(best, cv::CC_STAT_TOP);
+    const int width = stats.at<int>(best, cv::CC_STAT_WIDTH);
+    // Its bottom: where the white mat starts below the suit, near the left edge.
+    auto near = [&](int x, int y, const cv::Vec3b& c) {
+        const cv::Vec3b p = bgr.at<cv::Vec3b>(y, x);
+        return std::abs(p[0] - c[0]) < 20 && std::abs(p[1] - c[1]) < 20 && std::abs(p[2] - c[2]) < 20;
+    };
+    const cv::Vec3b white(255, 255, 255);
+    int bottom = top;
+    while (bottom + 1 < bgr.rows && !near(left + 2, bottom + 1, white))
+        ++bottom;
+    const double height = bottom + 1 - top;
+
+    const int middle = left + width / 2;
+    const cv::Vec3b hair(0x28, 0x2A, 0x2F), skin(0xA0, 0xC6, 0xF2);
+    int crown = -1, chin = -1;
+    for (int y = top; y <= bottom; ++y) {
+        if (crown < 0 && near(middle, y, hair))
+            crown = y;
+        if (near(middle, y, skin))
+            chin = y;
+    }
+    QVERIFY(crown >= 0 && chin > crown);
+    const double headShare = (chin + 1 - crown) / height;
+    const double crownShare = (crown - top) / height;
+    qInfo("%s: head %.3f, crown %.3f", qPrintable(tip), headShare, crownShare);
+    QVERIFY2(headShare >= 0.62 && headShare <= 0.72, qPrintable(QString::number(headShare)));
+    QVERIFY2(crownShare >= 0.03 && crownShare <= 0.12, qPrintable(QString::number(crownShare)));
+
+    Image photo;
+    cv::resize(bgr(cv::Rect(left, top, width, int(height))), photo, cv::Size(shipped.dst_width, shipped.dst_height), 0,
+               0, cv::INTER_CUBIC);
+    auto detector = FaceDetector::Load(std::string(VELMORA_PROGRAM_DIR) + std::string(kFaceCascadeFileName));
+    QVERIFY(detector.has_value());
+    CheckVerdict verdict;
+    const FaceReport face = InspectFace(*detector, photo, shipped, verdict);
+    QCOMPARE(face.faces.size(), size_t(1));
+    QVERIFY2(face.placement->wellPlaced, qPrintable(QStringLiteral("ratio_x %1, ratio_y %2")
+                                                       .arg(face.placement->ratioX)
+                                                       .arg(face.placement->ratioY)));
 }
 
 void ShellPartsTest::reasonLineExplainsEachVerdict_data()

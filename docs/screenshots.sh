@@ -2,8 +2,8 @@
 # Takes the README's screenshots of the running program on a virtual X server: the window with
 # an accepted photo at 100 %, 150 % and 200 % scaling, a rejected photo with its reason, and an
 # accepted photo with an advisory (a portrait blown up from 63 pixels: soft), a sideways phone
-# photo before and after 自动调整, and a photo before a dim white wall, told the background and
-# further its head.
+# photo before and after 自动调整, a photo before a dim white wall, told the background and
+# further its head, and the window as it opens, with its sample portrait.
 #   docs/screenshots.sh [BUILD_DIR [SHOT...]]   (default build/default and every shot, e.g.
 #   background-reason; needs xvfb, xauth, xdotool, ImageMagick's convert for the dim wall, and
 #   the tool make_phone_photo built: cmake --build ... --target make_phone_photo)
@@ -23,10 +23,11 @@ fi
 export QT_QPA_PLATFORM=xcb
 
 # shot SCALE PHOTO OUT [FIXED_OUT]: opens the photo through the Open dialog and grabs the window.
+# wanted OUT: whether the shot was asked for (all are when none is named).
+wanted() { [ ${#wanted[@]} -eq 0 ] || [[ " ${wanted[*]} " == *" $(basename "$1" .png) "* ]]; }
+
 shot() {
-    if [ ${#wanted[@]} -gt 0 ] && [[ " ${wanted[*]} " != *" $(basename "$3" .png) "* ]]; then
-        return
-    fi
+    wanted "$3" || return 0
     QT_SCALE_FACTOR=$1 "$program" &
     local pid=$!
     local window dialog=
@@ -56,6 +57,20 @@ shot() {
     echo "wrote $3 ${4:-}"
 }
 
+# as_opened OUT: grabs the window as it opens, before any photo: the sample portrait and the card.
+as_opened() {
+    wanted "$1" || return 0
+    "$program" &
+    local pid=$!
+    local window
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
+    sleep 1
+    "$grab" "$window" "$1"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "wrote $1"
+}
+
 shot 1 tests/fixtures/id_white.jpg docs/main-window.png
 shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
 shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
@@ -69,3 +84,4 @@ shot 1 "$scratch/phone_sideways.jpg" docs/fix-before.png docs/fix-after.png
 # A white wall photographed in poor light turns light grey: the whole photo at 62 % of its values.
 convert tests/fixtures/calibration/small_franz_white_3.jpg -evaluate multiply 0.62 -quality 92 "$scratch/dim_wall.jpg"
 shot 1 "$scratch/dim_wall.jpg" docs/background-reason.png
+as_opened docs/sample-portrait.png

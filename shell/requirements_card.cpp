@@ -60,7 +60,9 @@ QStringList RequirementLines(const velmora::CheckSettings& settings)
         return {QStringLiteral("格式：JPG/JPEG"), QStringLiteral("只调整尺寸，不检查其他项目"), OutputLine(settings)};
     }
     const QString background = QStringLiteral("背景：纯色，%1").arg(BackgroundColoursText(settings));
-    return {background, FormatLine(settings), PixelLine(settings), OutputLine(settings)};
+    // The face intervals are calibrated for one frontal head of about two thirds of the height.
+    const QString head = QStringLiteral("人像：仅一人、正面，头部约占高度 2/3");
+    return {background, FormatLine(settings), PixelLine(settings), head, OutputLine(settings)};
 }
 
 void PaintRequirementLines(QPainter& painter, const QRectF& box, const QStringList& lines)

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "shell/dialog_units.h"
+#include "shell/portrait_geometry.h"
 #include "shell/window_layout.h"
 
 namespace {
@@ -238,7 +239,7 @@ void drawPerson(QPainter& p, const QRectF& frame, qreal cx, qreal cy, qreal head
     const qreal x = frame.left() + cx * w;
     const qreal y = frame.top() + cy * frame.height();
     const qreal hw = head * w;
-    const qreal hh = hw * 1.28;
+    const qreal hh = hw * kDrawnOvalAspect;
     const qreal bottom = frame.bottom() + 2;
 
     // Shoulders and chest.
@@ -295,6 +296,16 @@ void drawPerson(QPainter& p, const QRectF& frame, qreal cx, qreal cy, qreal head
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(x - hw * 0.13, y + hh * 0.16, hw * 0.26, hh * 0.12), 200 * 16, 140 * 16);
     }
+}
+
+// A person whose head (crown to chin) and crown stand where the geometry puts them, as
+// shares of the frame's height, centred at cx of its width.
+void drawPortrait(QPainter& p, const QRectF& frame, const PortraitGeometry& geometry, qreal cx = 0.5,
+                  bool face = true)
+{
+    const qreal hh = geometry.headShare * frame.height() / kDrawnHeadPerOval;
+    const qreal cy = geometry.crownShare + 0.6 * hh / frame.height();
+    drawPerson(p, frame, cx, cy, hh / kDrawnOvalAspect / frame.width(), face);
 }
 
 // A photo: a plain or busy background with people, framed by a white mat.
@@ -510,7 +521,7 @@ void pictogramFileSize(QPainter& p, const QRectF& area)
 
 void pictogramDimensions(QPainter& p, const QRectF& area)
 {
-    auto onePerson = [&p](const QRectF& inside) { drawPerson(p, inside, 0.5, 0.4, 0.36); };
+    auto onePerson = [&p](const QRectF& inside) { drawPortrait(p, inside, kStandardPortrait); };
     auto landscape = [&p](const QRectF& inside) { drawPerson(p, inside, 0.5, 0.42, 0.2); };
 
     // Wrong: a landscape photo and a tiny one; right: an upright photo of full size.
@@ -556,9 +567,9 @@ void pictogramBackground(QPainter& p, const QRectF& area)
         p.drawRect(QRectF(r.left() + r.width() * 0.72, r.top() + r.height() * 0.08, r.width() * 0.24, r.height() * 0.3));
         p.setBrush(colour::warning);
         p.drawEllipse(QPointF(r.left() + r.width() * 0.84, r.top() + r.height() * 0.5), r.width() * 0.08, r.width() * 0.08);
-        drawPerson(p, r, 0.5, 0.4, 0.36);
+        drawPortrait(p, r, kStandardPortrait);
     };
-    auto plain = [&p](const QRectF& r) { drawPerson(p, r, 0.5, 0.4, 0.36); };
+    auto plain = [&p](const QRectF& r) { drawPortrait(p, r, kStandardPortrait); };
     // Which colours are allowed depends on the settings, so the right example is white, which
     // every setting accepts, and the window's reason line names the colours.
     drawWrongAndRight(
@@ -584,7 +595,7 @@ void pictogramFaceCount(QPainter& p, const QRectF& area)
             });
         },
         [&](const QRectF& f) {
-            drawPhoto(p, f, colour::photoBlue, [&p](const QRectF& r) { drawPerson(p, r, 0.5, 0.4, 0.36); });
+            drawPhoto(p, f, colour::photoBlue, [&p](const QRectF& r) { drawPortrait(p, r, kStandardPortrait); });
         });
 }
 
@@ -593,18 +604,18 @@ void pictogramFacePosition(QPainter& p, const QRectF& area)
     drawWrongAndRight(
         p, area, 172,
         [&](const QRectF& f) {
-            drawPhoto(p, f, colour::photoBlue, [&p](const QRectF& r) { drawPerson(p, r, 0.5, 0.2, 0.6); });
+            drawPhoto(p, f, colour::photoBlue, [&p](const QRectF& r) { drawPortrait(p, r, kTooLargePortrait); });
         },
         [&](const QRectF& f) {
             drawPhoto(p, f, colour::photoBlue, [&p](const QRectF& r) {
-                drawPerson(p, r, 0.5, 0.4, 0.36);
+                drawPortrait(p, r, kStandardPortrait);
                 // Guides at the top of the hair and at the chin.
                 QPen guide(Qt::white, 1.2, Qt::DashLine);
                 p.setPen(guide);
-                const qreal hh = 0.36 * r.width() * 1.28;
-                const qreal cy = r.top() + 0.4 * r.height();
-                p.drawLine(QPointF(r.left(), cy - hh * 0.6), QPointF(r.right(), cy - hh * 0.6));
-                p.drawLine(QPointF(r.left(), cy + hh * 0.5), QPointF(r.right(), cy + hh * 0.5));
+                const qreal crown = r.top() + kStandardPortrait.crownShare * r.height();
+                const qreal chin = crown + kStandardPortrait.headShare * r.height();
+                p.drawLine(QPointF(r.left(), crown), QPointF(r.right(), crown));
+                p.drawLine(QPointF(r.left(), chin), QPointF(r.right(), chin));
             });
         });
 }
@@ -761,7 +772,7 @@ void paintSamplePortrait(QPainter& p)
     const QRectF frame(QPointF(0, 0), QSizeF(kSamplePortraitPixels.size()));
     p.save();
     p.setClipRect(frame);
-    drawPerson(p, frame, 0.5, 0.4, 0.36);
+    drawPortrait(p, frame, kStandardPortrait);
     p.restore();
     drawBadge(p, QPointF(frame.right() - 18, frame.bottom() - 18), 14, true);
 }

@@ -2,18 +2,24 @@
 // backdrop drawn from the settings, the reason line's wording, which drops open a photo, and file
 // size limits in words.
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include "engine/background.h"
+#include "engine/face.h"
+#include "velmora/photo_checker.h"
 #include "velmora/settings.h"
 #include "shell/photo_drop.h"
 #include "shell/reason_line.h"
 #include "shell/reason_text.h"
+#include "shell/portrait_geometry.h"
 #include "shell/requirements_card.h"
 #include "shell/sample_backdrop.h"
 #include "shell/size_text.h"
@@ -69,6 +75,9 @@ private slots:
     void requirementLinesComeFromTheSettingsFile();
     void sampleBackdropPassesTheBackgroundRule_data();
     void sampleBackdropPassesTheBackgroundRule();
+    void samplePortraitAgreesWithTheShippedSettings();
+    void tipExamplesAgreeWithTheShippedSettings_data();
+    void tipExamplesAgreeWithTheShippedSettings();
     void reasonLineExplainsEachVerdict_data();
     void reasonLineExplainsEachVerdict();
     void everyFindingIsWorded();
@@ -108,6 +117,7 @@ void ShellPartsTest::requirementLinesFollowTheSettings_data()
                                 << QStringList{QStringLiteral("背景：纯色，白、蓝或红色"),
                                                QStringLiteral("格式：JPG/JPEG，4 KB–10 MB"),
                                                QStringLiteral("尺寸：竖幅，至少 295 × 413 像素"),
+                                               QStringLiteral("人像：仅一人、正面，头部约占高度 2/3"),
                                                QStringLiteral("通过后保存为 295 × 413 像素")};
     CheckSettings whiteOnly = Calibrated();
     whiteOnly.bgc = 0;
@@ -120,13 +130,15 @@ void ShellPartsTest::requirementLinesFollowTheSettings_data()
     QTest::newRow("white only, no lower size limit")
         << whiteOnly
         << QStringList{QStringLiteral("背景：纯色，白色"), QStringLiteral("格式：JPG/JPEG，不超过 1500 KB"),
-                       QStringLiteral("尺寸：竖幅，至少 100 × 100 像素"), QStringLiteral("通过后保存为 358 × 441 像素")};
+                       QStringLiteral("尺寸：竖幅，至少 100 × 100 像素"), QStringLiteral("人像：仅一人、正面，头部约占高度 2/3"),
+                       QStringLiteral("通过后保存为 358 × 441 像素")};
     CheckSettings unbounded = Calibrated();
     unbounded.pic_max_size = -1;
     QTest::newRow("no upper size limit") << unbounded
                                          << QStringList{QStringLiteral("背景：纯色，白、蓝或红色"),
                                                         QStringLiteral("格式：JPG/JPEG，不小于 4 KB"),
                                                         QStringLiteral("尺寸：竖幅，至少 295 × 413 像素"),
+                                                        QStringLiteral("人像：仅一人、正面，头部约占高度 2/3"),
                                                         QStringLiteral("通过后保存为 295 × 413 像素")};
     CheckSettings castOnly = Calibrated();
     castOnly.cast = 1;
@@ -197,6 +209,138 @@ void ShellPartsTest::sampleBackdropPassesTheBackgroundRule()
     const QColor backdrop = SampleBackdrop(settings);
     QVERIFY2(PassesBackgroundRule(backdrop, settings), qPrintable(backdrop.name()));
     QCOMPARE(backdrop == QColor(Qt::white), white);
+}
+
+void ShellPartsTest::samplePortraitAgreesWithTheShippedSettings()
+{
+    // The sample as the window shows it (the drawn portrait over the backdrop the loaded
+    // settings accept), judged as a photo: its head measured in pixels, its face found and
+    // placed by the check's own detector and intervals.
+    CheckSettings shipped;
+    QVERIFY(ReadCheckSettingsFile(VELMORA_PROGRAM_DIR "setting.ini", shipped));
+    QImage portrait(QStringLiteral(":/res/sample@2x.png"));
+    QVERIFY(!portrait.isNull());
+    portrait.setDevicePixelRatio(1);  // pixel for pixel, not at the half size "@2x" asks for
+    QImage sample(portrait.size(), QImage::Format_RGB888);
+    sample.fill(SampleBackdrop(shipped));
+    {
+        QPainter painter(&sample);
+        painter.drawImage(0, 0, portrait);
+    }
+
+    // Crown: the first row of the middle column off the backdrop; chin: the last row of the
+    // face's skin colour there (the neck below is drawn in a darker shade).
+    const int middle = sample.width() / 2;
+    const QColor backdrop = sample.pixelColor(middle, 0);
+    const QColor skin(0xF2, 0xC6, 0xA0);
+    int crown = -1, chin = -1;
+    for (int y = 0; y < sample.height(); ++y) {
+        const QColor c = sample.pixelColor(middle, y);
+        if (crown < 0 && c != backdrop)
+            crown = y;
+        if (c == skin)
+            chin = y;
+    }
+    QVERIFY(crown >= 0 && chin > crown);
+    const double height = sample.height();
+    const double headShare = (chin + 1 - crown) / height;
+    QVERIFY2(std::abs(headShare - kStandardPortrait.headShare) < 0.01, qPrintable(QString::number(headShare)));
+    QVERIFY2(std::abs(crown / height - kStandardPortrait.crownShare) < 0.01, qPrintable(QString::number(crown / height)));
+    // The standard range the shipped intervals were calibrated on.
+    QVERIFY(headShare >= 0.62 && headShare <= 0.72);
+    QVERIFY(crown / height >= 0.03 && crown / height <= 0.12);
+
+    const cv::Mat rgb(sample.height(), sample.width(), CV_8UC3, sample.bits(), size_t(sample.bytesPerLine()));
+    Image photo;
+    cv::cvtColor(rgb, photo, cv::COLOR_RGB2BGR);
+    cv::resize(photo, photo, cv::Size(shipped.dst_width, shipped.dst_height), 0, 0, cv::INTER_AREA);
+    auto detector = FaceDetector::Load(std::string(VELMORA_PROGRAM_DIR) + std::string(kFaceCascadeFileName));
+    QVERIFY(detector.has_value());
+    CheckVerdict verdict;
+    const FaceReport face = InspectFace(*detector, photo, shipped, verdict);
+    QCOMPARE(face.faces.size(), size_t(1));
+    const FacePlacement& placed = *face.placement;
+    qInfo("sample: head %.3f, crown %.3f, ratio_x %.3f, ratio_y %.3f", headShare, crown / height,
+          double(placed.ratioX), double(placed.ratioY));
+    QVERIFY2(placed.wellPlaced, qPrintable(QStringLiteral("ratio_x %1 (%2-%3), ratio_y %4 (%5-%6)")
+                                                .arg(placed.ratioX).arg(shipped.ratio_x_min).arg(shipped.ratio_x_max)
+                                                .arg(placed.ratioY).arg(shipped.ratio_y_min).arg(shipped.ratio_y_max)));
+    QCOMPARE(face.result, FaceResult::FaceAccepted);
+}
+
+void ShellPartsTest::tipExamplesAgreeWithTheShippedSettings_data()
+{
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("one face") << QStringLiteral("state7.jpg");
+    QTest::newRow("face position") << QStringLiteral("state8.jpg");
+}
+
+void ShellPartsTest::tipExamplesAgreeWithTheShippedSettings()
+{
+    // The right-way example of a tip (the right-hand photo on blue) is found in the installed
+    // picture and judged like the sample: head and crown in pixels, the face by the detector.
+    QFETCH(QString, tip);
+    CheckSettings shipped;
+    QVERIFY(ReadCheckSettingsFile(VELMORA_PROGRAM_DIR "setting.ini", shipped));
+    const QImage picture = QImage(QStringLiteral(VELMORA_PROGRAM_DIR "tips/") + tip).convertToFormat(QImage::Format_RGB888);
+    QVERIFY(!picture.isNull());
+    const cv::Mat rgb(picture.height(), picture.width(), CV_8UC3, const_cast<uchar*>(picture.constBits()),
+                      size_t(picture.bytesPerLine()));
+    Image bgr;
+    cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
+
+    // The blue backdrop of the right-hand photo: its top edge and sides are the photo's.
+    cv::Mat blue;
+    cv::inRange(bgr, cv::Scalar(0xDB - 40, 0x8E - 40, 0x43 - 40), cv::Scalar(0xDB + 40, 0x8E + 40, 0x43 + 40), blue);
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(blue, labels, stats, centroids);
+    int best = -1;
+    for (int i = 1; i < count; ++i)
+        if (centroids.at<double>(i, 0) > bgr.cols / 2.0 &&
+            (best < 0 || stats.at<int>(i, cv::CC_STAT_AREA) > stats.at<int>(best, cv::CC_STAT_AREA)))
+            best = i;
+    QVERIFY(best > 0);
+    const int left = stats.at<int>(best, cv::CC_STAT_LEFT);
+    const int top = stats.at<int>(best, cv::CC_STAT_TOP);
+    const int width = stats.at<int>(best, cv::CC_STAT_WIDTH);
+    // Its bottom: where the white mat starts below the suit, near the left edge.
+    auto near = [&](int x, int y, const cv::Vec3b& c) {
+        const cv::Vec3b p = bgr.at<cv::Vec3b>(y, x);
+        return std::abs(p[0] - c[0]) < 20 && std::abs(p[1] - c[1]) < 20 && std::abs(p[2] - c[2]) < 20;
+    };
+    const cv::Vec3b white(255, 255, 255);
+    int bottom = top;
+    while (bottom + 1 < bgr.rows && !near(left + 2, bottom + 1, white))
+        ++bottom;
+    const double height = bottom + 1 - top;
+
+    const int middle = left + width / 2;
+    const cv::Vec3b hair(0x28, 0x2A, 0x2F), skin(0xA0, 0xC6, 0xF2);
+    int crown = -1, chin = -1;
+    for (int y = top; y <= bottom; ++y) {
+        if (crown < 0 && near(middle, y, hair))
+            crown = y;
+        if (near(middle, y, skin))
+            chin = y;
+    }
+    QVERIFY(crown >= 0 && chin > crown);
+    const double headShare = (chin + 1 - crown) / height;
+    const double crownShare = (crown - top) / height;
+    qInfo("%s: head %.3f, crown %.3f", qPrintable(tip), headShare, crownShare);
+    QVERIFY2(headShare >= 0.62 && headShare <= 0.72, qPrintable(QString::number(headShare)));
+    QVERIFY2(crownShare >= 0.03 && crownShare <= 0.12, qPrintable(QString::number(crownShare)));
+
+    Image photo;
+    cv::resize(bgr(cv::Rect(left, top, width, int(height))), photo, cv::Size(shipped.dst_width, shipped.dst_height), 0,
+               0, cv::INTER_CUBIC);
+    auto detector = FaceDetector::Load(std::string(VELMORA_PROGRAM_DIR) + std::string(kFaceCascadeFileName));
+    QVERIFY(detector.has_value());
+    CheckVerdict verdict;
+    const FaceReport face = InspectFace(*detector, photo, shipped, verdict);
+    QCOMPARE(face.faces.size(), size_t(1));
+    QVERIFY2(face.placement->wellPlaced, qPrintable(QStringLiteral("ratio_x %1, ratio_y %2")
+                                                       .arg(face.placement->ratioX)
+                                                       .arg(face.placement->ratioY)));
 }
 
 void ShellPartsTest::reasonLineExplainsEachVerdict_data()

@@ -23,11 +23,11 @@ fi
 export QT_QPA_PLATFORM=xcb
 
 # shot SCALE PHOTO OUT [FIXED_OUT]: opens the photo through the Open dialog and grabs the window.
-# wanted OUT: whether the shot was asked for (all are when none is named).
-wanted() { [ ${#wanted[@]} -eq 0 ] || [[ " ${wanted[*]} " == *" $(basename "$1" .png) "* ]]; }
+# asked OUT: whether the shot was asked for (all are when none is named).
+asked() { [ ${#wanted[@]} -eq 0 ] || [[ " ${wanted[*]} " == *" $(basename "$1" .png) "* ]]; }
 
 shot() {
-    wanted "$3" || return 0
+    asked "$3" || return 0
     QT_SCALE_FACTOR=$1 "$program" &
     local pid=$!
     local window dialog=
@@ -59,7 +59,7 @@ shot() {
 
 # as_opened OUT: grabs the window as it opens, before any photo: the sample portrait and the card.
 as_opened() {
-    wanted "$1" || return 0
+    asked "$1" || return 0
     "$program" &
     local pid=$!
     local window

@@ -119,12 +119,11 @@ TEST_P(FixedCopy, IsAcceptedUnderShippedSettings)
 INSTANTIATE_TEST_SUITE_P(Photos, FixedCopy, testing::ValuesIn(FixedCases()),
                          [](const auto& test) { return test.param.name; });
 
-// A small ID photo stored sideways, on a white oval within a grey frame: its face is found and
-// framed, but the tighter crop brings the grey into the top corners. The copy's own verdict
-// says so; it is not hidden.
+// A portrait before a brick wall, stored sideways: its face is found, turned and framed, but
+// no framing makes the wall plain. The copy's own verdict says so; it is not hidden.
 TEST(FixedCopy, ThatStillFailsSaysWhy)
 {
-    const cv::Mat upright = cv::imread(Fixture("id_white.jpg").string(), cv::IMREAD_COLOR);
+    const cv::Mat upright = cv::imread(Fixture("calibration/cluttered_bradney_brick.jpg").string(), cv::IMREAD_COLOR);
     const ByteVector photo = ps::WithOrientation(ps::EncodeJpeg(ps::StoredFor(upright, 8), 95), 8);
     const CheckOutcome checked = Checker().CheckBytes(photo);
     ASSERT_EQ(checked.tip, TipImage::BadDimensions);

@@ -872,11 +872,11 @@ void MainDialogTest::fixSaysWhyWhenNoCopyCanBeMade()
 
 void MainDialogTest::fixedCopyThatStillFailsIsToldAndNotSaved()
 {
-    // The ID photo stored sideways under tag 8: turned and framed, the copy's top corners show
-    // the photo's grey frame, and its own rejection is what the applicant sees.
+    // A portrait before a brick wall stored sideways under tag 8: turned and framed, the copy's
+    // top corners still show the wall, and its own rejection is what the applicant sees.
     QTemporaryDir dir;
     const QString sideways = dir.filePath(QStringLiteral("sideways.jpg"));
-    const cv::Mat upright = cv::imread((kFixtures + QStringLiteral("id_white.jpg")).toStdString(), cv::IMREAD_COLOR);
+    const cv::Mat upright = cv::imread((kFixtures + QStringLiteral("calibration/cluttered_bradney_brick.jpg")).toStdString(), cv::IMREAD_COLOR);
     const std::vector<std::uint8_t> bytes = portrait_scenes::WithOrientation(
         portrait_scenes::EncodeJpeg(portrait_scenes::StoredFor(upright, 8), 95), 8);
     QVERIFY(WriteFile(sideways, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))));

@@ -78,6 +78,31 @@ BackgroundTest FailedTest(int h, float s, const CheckSettings& settings) {
     return IsHueInBand(h, settings) ? BackgroundTest::ColourTooDark : BackgroundTest::HueOutsideBands;
 }
 
+// Converts one strip and hands each pixel, row by row, to `visit` with its HSI hue byte, its
+// HSV saturation and value (0..1), and its blue-green-red and HSV bytes; stops when `visit`
+// returns false. Only the strips are converted: both conversions work pixel by pixel, so the
+// bytes equal those of converting the whole photo, at a fraction of the cost.
+template <typename Visit>
+void VisitStripPixels(const Image& region, Visit visit) {
+    HsiImage hsi;
+    Image hsv;
+    ConvertToHsi(region, hsi);
+    cv::cvtColor(region, hsv, cv::COLOR_RGB2HSV);
+    for (int y = 0; y < region.rows; ++y) {
+        const uchar* bgrRow = region.ptr<uchar>(y);
+        const uchar* hsiRow = hsi.ptr<uchar>(y);
+        const uchar* hsvRow = hsv.ptr<uchar>(y);
+        for (int x = 0; x < region.cols; ++x) {
+            const int h = hsiRow[3 * x];
+            const float s = static_cast<float>(hsvRow[3 * x + 1]) / 255.0f;
+            const float v = static_cast<float>(hsvRow[3 * x + 2]) / 255.0f;
+            if (!visit(y, x, h, s, v, bgrRow + 3 * x, hsvRow + 3 * x)) {
+                return;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 bool IsBackgroundPixel(int h, float s, float v, const CheckSettings& settings) {
@@ -100,31 +125,22 @@ BackgroundWalk WalkBackground(const Image& photo, const CheckSettings& settings)
     }
     const StripRects strips = Strips(photo, settings);
 
-    // Only the strips are converted: both conversions work pixel by pixel, so the bytes
-    // equal those of converting the whole photo, at a fraction of the cost.
-    HsiImage hsi;
-    Image hsv;
-    for (const auto& [side, strip] : strips) {
-        if (strip.empty()) {
+    for (const auto& [side, rect] : strips) {
+        if (rect.empty()) {
             continue;
         }
-        const Image region = photo(strip);
-        ConvertToHsi(region, hsi);
-        cv::cvtColor(region, hsv, cv::COLOR_RGB2HSV);
         walk.examined = true;
-
-        for (int y = 0; y < region.rows; ++y) {
-            const uchar* hsiRow = hsi.ptr<uchar>(y);
-            const uchar* hsvRow = hsv.ptr<uchar>(y);
-            for (int x = 0; x < region.cols; ++x) {
-                const int h = hsiRow[3 * x];
-                const float s = static_cast<float>(hsvRow[3 * x + 1]) / 255.0f;
-                const float v = static_cast<float>(hsvRow[3 * x + 2]) / 255.0f;
-                if (!IsBackgroundPixel(h, s, v, settings)) {
-                    walk.firstFailure = BackgroundPixel{strip.y + y, strip.x + x, side, h, s, v};
-                    return walk;
-                }
+        const Strip strip = side;
+        const cv::Point origin = rect.tl();
+        VisitStripPixels(photo(rect), [&](int y, int x, int h, float s, float v, const uchar*, const uchar*) {
+            if (IsBackgroundPixel(h, s, v, settings)) {
+                return true;
             }
+            walk.firstFailure = BackgroundPixel{origin.y + y, origin.x + x, strip, h, s, v};
+            return false;
+        });
+        if (walk.firstFailure) {
+            return walk;
         }
     }
     return walk;
@@ -139,38 +155,24 @@ std::optional<BackgroundFault> DescribeBackgroundFault(const Image& photo, const
     if (strip.empty()) {
         return std::nullopt;
     }
-    const Image region = photo(strip);
-    HsiImage hsi;
-    Image hsv;
-    ConvertToHsi(region, hsi);
-    cv::cvtColor(region, hsv, cv::COLOR_RGB2HSV);
-
     // The figure of each failing pixel, per test missed: bytes for value and saturation, degrees for the hue.
     constexpr std::size_t kTests = 4;
     std::array<std::vector<int>, kTests> figures;
-    for (int y = 0; y < region.rows; ++y) {
-        const uchar* bgrRow = region.ptr<uchar>(y);
-        const uchar* hsiRow = hsi.ptr<uchar>(y);
-        const uchar* hsvRow = hsv.ptr<uchar>(y);
-        for (int x = 0; x < region.cols; ++x) {
-            const int h = hsiRow[3 * x];
-            const float s = static_cast<float>(hsvRow[3 * x + 1]) / 255.0f;
-            const float v = static_cast<float>(hsvRow[3 * x + 2]) / 255.0f;
-            if (IsBackgroundPixel(h, s, v, settings)) {
-                continue;
-            }
+    VisitStripPixels(photo(strip), [&](int, int, int h, float s, float v, const uchar* bgr, const uchar* hsvBytes) {
+        if (!IsBackgroundPixel(h, s, v, settings)) {
             const BackgroundTest test = FailedTest(h, s, settings);
-            const int figure = test == BackgroundTest::Tinted            ? hsvRow[3 * x + 1]
-                               : test == BackgroundTest::HueOutsideBands ? HueDegrees(h, bgrRow + 3 * x)
-                                                                         : hsvRow[3 * x + 2];
+            const int figure = test == BackgroundTest::Tinted            ? hsvBytes[1]
+                               : test == BackgroundTest::HueOutsideBands ? HueDegrees(h, bgr)
+                                                                         : hsvBytes[2];
             figures[static_cast<std::size_t>(test)].push_back(figure);
         }
-    }
+        return true;
+    });
 
     BackgroundFault fault;
     fault.rule = settings.bgc == 1 ? BackgroundRule::RedOrBlue : BackgroundRule::White;
     fault.side = side;
-    fault.stripPixels = region.rows * region.cols;
+    fault.stripPixels = strip.area();
     std::size_t most = 0;  // the test missed most often; ties go to the earlier test
     for (std::size_t t = 0; t < kTests; ++t) {
         fault.failingPixels += static_cast<int>(figures[t].size());

@@ -49,6 +49,18 @@ namespace {
 
 constexpr const char* kLandmarkModel = "/usr/share/dlib/shape_predictor_68_face_landmarks.dat";
 
+// False, and says why, when dlib's 68-point model cannot be read.
+bool LoadLandmarkModel(dlib::shape_predictor& predictor)
+{
+    try {
+        dlib::deserialize(kLandmarkModel) >> predictor;
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s (Debian: libdlib-data)\n", kLandmarkModel, e.what());
+        return false;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Where the head is in a source portrait.
 
@@ -514,12 +526,8 @@ int Generate(const fs::path& sources, const fs::path& out)
     cv::setNumThreads(1);  // keeps GrabCut's and the resizers' results the same on every machine
     dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
     dlib::shape_predictor predictor;
-    try {
-        dlib::deserialize(kLandmarkModel) >> predictor;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s (Debian: libdlib-data)\n", kLandmarkModel, e.what());
+    if (!LoadLandmarkModel(predictor))
         return 1;
-    }
 
     std::vector<Portrait> portraits;
     for (const fs::path& file : JpegsIn(sources / "faces")) {
@@ -836,12 +844,8 @@ int Bench(const fs::path& peopleList, const fs::path& root, const std::vector<fs
     }
     dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
     dlib::shape_predictor predictor;
-    try {
-        dlib::deserialize(kLandmarkModel) >> predictor;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s (Debian: libdlib-data)\n", kLandmarkModel, e.what());
+    if (!LoadLandmarkModel(predictor))
         return 1;
-    }
     const CheckSettings& measuring = settings.front().second;
     if (!photosOut.empty()) {
         std::error_code error;
@@ -1029,7 +1033,8 @@ int ListFaces(const std::vector<fs::path>& files)
 {
     dlib::frontal_face_detector detector = dlib::get_frontal_face_detector();
     dlib::shape_predictor predictor;
-    dlib::deserialize(kLandmarkModel) >> predictor;
+    if (!LoadLandmarkModel(predictor))
+        return 1;
     for (const fs::path& file : files) {
         cv::Mat image = cv::imread(file.string(), cv::IMREAD_COLOR);
         if (image.empty())

@@ -68,14 +68,12 @@ void CReasonLine::FitText()
     // the most important, always stays, and the tooltip keeps everything whenever less is seen.
     QStringList lines = m_fullText.split(QLatin1Char('\n'));
     const qsizetype total = lines.size();
-    // The action's link ends the first line, which always stays.
-    const QString firstLine = lines.front();
-    if (!m_action.isEmpty())
-        lines.front() += QLatin1Char(' ') + m_action;
+    // The action's link ends the last line shown, so that it takes no line of its own.
     const QRect room = contentsRect();
     const auto fits = [&] {
         const int flags = int(alignment()) | Qt::TextWordWrap;
-        return fontMetrics().boundingRect(room, flags, lines.join(QLatin1Char('\n'))).height() <= room.height();
+        const QString action = m_action.isEmpty() ? QString() : QLatin1Char(' ') + m_action;
+        return fontMetrics().boundingRect(room, flags, lines.join(QLatin1Char('\n')) + action).height() <= room.height();
     };
     while (lines.size() > 1 && !fits())
         lines.removeLast();
@@ -89,9 +87,9 @@ void CReasonLine::FitText()
         QString label;
         for (const QChar c : m_action.toHtmlEscaped())
             label += (label.isEmpty() ? QString() : QString(QChar(0x2060))) + c;
-        lines.front() = firstLine.toHtmlEscaped() + QStringLiteral(" <a href=\"action\">%1</a>").arg(label);
-        for (qsizetype i = 1; i < lines.size(); ++i)
-            lines[i] = lines[i].toHtmlEscaped();
+        for (QString& line : lines)
+            line = line.toHtmlEscaped();
+        lines.back() += QStringLiteral(" <a href=\"action\">%1</a>").arg(label);
         setTextFormat(Qt::RichText);
         setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
         setText(lines.join(QStringLiteral("<br>")));

@@ -72,8 +72,8 @@ std::vector<cv::Rect> FaceDetector::DetectInScene(const Image& photo, int minNei
 FacePlacement PlaceFace(const cv::Rect& face, const CheckSettings& settings)
 {
     // Each step rounds exactly where the stored thresholds were tuned against.
-    const int cy = static_cast<int>(face.y + 0.5 * face.height);
-    const float chin = static_cast<float>(cy + 0.75 * face.height);
+    const int cy = static_cast<int>(face.y + kFaceCentreShare * face.height);
+    const float chin = static_cast<float>(cy + kChinBelowCentreShare * face.height);
     const float height = static_cast<float>(settings.dst_height);
     FacePlacement placement;
     placement.ratioY = static_cast<float>((static_cast<double>(height) - chin) / height);

@@ -45,6 +45,11 @@ struct FaceReport {
     std::optional<FacePlacement> placement;  // when exactly one face was found
 };
 
+// Where the position rule puts the chin: the box's centre, half its height below its top, and
+// three quarters of its height further down.
+inline constexpr double kFaceCentreShare = 0.5;
+inline constexpr double kChinBelowCentreShare = 0.75;
+
 // The ratios of a face box in a photo of the settings' normalised size.
 FacePlacement PlaceFace(const cv::Rect& face, const CheckSettings& settings);
 

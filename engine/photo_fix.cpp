@@ -50,8 +50,11 @@ cv::Size AspectUnit(const CheckSettings& s)
     return {s.dst_width / g, s.dst_height / g};
 }
 
-// The chin line as the position rule estimates it from a face box (see PlaceFace).
-double ChinLine(const cv::Rect& face) { return face.y + 0.5 * face.height + 0.75 * face.height; }
+// The chin line as the position rule estimates it from a face box, without its rounding.
+double ChinLine(const cv::Rect& face)
+{
+    return face.y + (kFaceCentreShare + kChinBelowCentreShare) * face.height;
+}
 
 // Where the crop's top may lie for a crop of height `height`: the face's ratio_y in the inner
 // interval, room for the hair above the face, and the crop inside the photo; nothing when no

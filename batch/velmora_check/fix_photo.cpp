@@ -1,6 +1,5 @@
 #include "fix_photo.h"
 
-
 #include "check_photo.h"
 #include "english.h"
 #include "json.h"
@@ -16,6 +15,12 @@ namespace {
 
 std::string Size(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
 
+// The rectangle's fields, for the crop step and the crop itself.
+JsonObject RectFields(JsonObject object, const cv::Rect& r)
+{
+    return object.Add("x", r.x).Add("y", r.y).Add("width", r.width).Add("height", r.height);
+}
+
 std::string StepsJson(const PhotoFix& fix)
 {
     std::string json = "[";
@@ -23,12 +28,7 @@ std::string StepsJson(const PhotoFix& fix)
     if (fix.turnedBy)
         add(JsonObject().Add("step", "turn").Add("orientation", *fix.turnedBy));
     if (fix.crop)
-        add(JsonObject()
-                .Add("step", "crop")
-                .Add("x", fix.crop->x)
-                .Add("y", fix.crop->y)
-                .Add("width", fix.crop->width)
-                .Add("height", fix.crop->height));
+        add(RectFields(JsonObject().Add("step", "crop"), *fix.crop));
     if (fix.scaledTo)
         add(JsonObject().Add("step", "scale").Add("width", fix.scaledTo->width).Add("height", fix.scaledTo->height));
     add(JsonObject().Add("step", "encode").Add("quality", fix.quality));
@@ -113,12 +113,7 @@ FixReport WriteFix(const PhotoFix& fix, const std::filesystem::path& photo, cons
 
     json.AddRaw("steps", StepsJson(fix));
     if (fix.crop)
-        json.AddRaw("crop", JsonObject()
-                                .Add("x", fix.crop->x)
-                                .Add("y", fix.crop->y)
-                                .Add("width", fix.crop->width)
-                                .Add("height", fix.crop->height)
-                                .Close());
+        json.AddRaw("crop", RectFields(JsonObject(), *fix.crop).Close());
     json.Add("quality", fix.quality).Add("file", PathText(target)).Add("written", report.written);
     if (!written)
         json.Add("writeError", ExportErrorText(written, target));

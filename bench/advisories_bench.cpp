@@ -1,5 +1,5 @@
 // Cost of the advisories on top of the check: every measure and the judgement for one face in a
-// normalised photo (eye cascade loaded), and each measure alone, on calibration photos.
+// normalised photo, and each measure alone, on calibration photos.
 #include <array>
 #include <string>
 
@@ -42,22 +42,21 @@ Portrait Load(const char* file)
 
 const char* const kFiles[] = {"standard_hopper_white_1.jpg", "standard_bradney_blue_1.jpg", "standard_collins_red_1.jpg"};
 
-// The portrait and the eye cascade, or false (the benchmark skipped) when either is missing.
-bool Ready(benchmark::State& state, const Portrait& p, const std::optional<EyeDetector>& eyes)
+// False (the benchmark skipped) when the fixture or its face is missing.
+bool Ready(benchmark::State& state, const Portrait& p)
 {
-    if (p.face.empty() || !eyes)
-        state.SkipWithError("fixture, face or eye cascade missing");
-    return !p.face.empty() && eyes;
+    if (p.face.empty())
+        state.SkipWithError("fixture or face missing");
+    return !p.face.empty();
 }
 
 void BM_AllAdvisories(benchmark::State& state)
 {
     const Portrait p = Load(kFiles[state.range(0)]);
-    auto eyes = EyeDetector::Load(kProgramDir / kEyeCascadeFileName);
-    if (!Ready(state, p, eyes))
+    if (!Ready(state, p))
         return;
     for (auto _ : state)
-        benchmark::DoNotOptimize(JudgeAdvisories(MeasureAdvisories(p.photo, p.face, &*eyes)));
+        benchmark::DoNotOptimize(JudgeAdvisories(MeasureAdvisories(p.photo, p.face)));
 }
 BENCHMARK(BM_AllAdvisories)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
@@ -65,21 +64,19 @@ BENCHMARK(BM_AllAdvisories)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 void BM_EachMeasure(benchmark::State& state)
 {
     const Portrait p = Load(kFiles[state.range(1)]);
-    auto eyes = EyeDetector::Load(kProgramDir / kEyeCascadeFileName);
-    if (!Ready(state, p, eyes))
+    if (!Ready(state, p))
         return;
     for (auto _ : state) {
         switch (state.range(0)) {
         case 0: benchmark::DoNotOptimize(MeasureEdgeWidth(p.grey, p.face)); break;
         case 1: benchmark::DoNotOptimize(MeasureExposure(p.photo, p.face)); break;
-        case 2: benchmark::DoNotOptimize(MeasureRoll(*eyes, p.grey, p.face)); break;
+        case 2: benchmark::DoNotOptimize(MeasureRoll(p.grey, p.face)); break;
         case 3: benchmark::DoNotOptimize(FindCrownRow(p.photo, p.face)); break;
-        case 4: benchmark::DoNotOptimize(MeasureBusyBackground(p.grey, p.face, std::nullopt)); break;
-        default: benchmark::DoNotOptimize(eyes->Detect(p.grey, p.face)); break;
+        default: benchmark::DoNotOptimize(MeasureBusyBackground(p.grey, p.face, std::nullopt)); break;
         }
     }
-    state.SetLabel(std::array{"edge width", "exposure", "roll", "crown", "busy background", "eye cascade alone"}[state.range(0)]);
+    state.SetLabel(std::array{"edge width", "exposure", "roll", "crown", "busy background"}[state.range(0)]);
 }
-BENCHMARK(BM_EachMeasure)->ArgsProduct({benchmark::CreateDenseRange(0, 5, 1), {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EachMeasure)->ArgsProduct({benchmark::CreateDenseRange(0, 4, 1), {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -75,7 +75,7 @@ shot 1 tests/fixtures/id_white.jpg docs/main-window.png
 shot 1.5 tests/fixtures/id_white.jpg docs/main-window-150.png
 shot 2 tests/fixtures/id_white.jpg docs/main-window-200.png
 shot 1 tests/fixtures/face_large.jpg docs/rejected-photo.png
-shot 1 tests/fixtures/calibration/standard_franz_blue_1.jpg docs/accepted-advisory.png
+shot 1 tests/fixtures/calibration/standard_franz_blue_2.jpg docs/accepted-advisory.png
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

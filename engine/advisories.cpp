@@ -8,15 +8,14 @@
 
 namespace velmora {
 
-AdvisoryMeasures MeasureAdvisories(const Image& photo, const cv::Rect& face, EyeDetector* eyes)
+AdvisoryMeasures MeasureAdvisories(const Image& photo, const cv::Rect& face)
 {
     cv::Mat grey;
     cv::cvtColor(photo, grey, cv::COLOR_BGR2GRAY);
     AdvisoryMeasures m;
     m.edgeWidth = MeasureEdgeWidth(grey, face);
     m.exposure = MeasureExposure(photo, face);
-    if (eyes)
-        m.roll = MeasureRoll(*eyes, grey, face);
+    m.roll = MeasureRoll(grey, face);
     const std::optional<int> crown = FindCrownRow(photo, face);
     if (crown)
         m.crownMargin = static_cast<double>(*crown) / photo.rows;

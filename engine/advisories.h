@@ -3,30 +3,16 @@
 // a photo is never warned about on a guess.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include <opencv2/core/types.hpp>
-#include <opencv2/objdetect.hpp>
+#include <opencv2/core/mat.hpp>
 
 #include "velmora/advisory.h"
 #include "velmora/check_types.h"
 
 namespace velmora {
-
-// The image library's eye cascade, read once; optional, since only the tilt needs it.
-// Detection changes the classifier's buffers, so one detector serves one thread.
-class EyeDetector {
-public:
-    static std::optional<EyeDetector> Load(const std::filesystem::path& cascadeFile);
-
-    // Eyes in the upper part of the face box, in photo coordinates.
-    std::vector<cv::Rect> Detect(const cv::Mat& grey, const cv::Rect& face);
-
-private:
-    cv::CascadeClassifier m_classifier;
-};
 
 // Blur of the face: the median width (Gaussian sigma, in pixels of a face middle resampled to
 // a fixed width) of the strongest edges of eyes, nose and mouth. Larger is blurrier.
@@ -39,9 +25,10 @@ struct FaceExposure {
 };
 std::optional<FaceExposure> MeasureExposure(const Image& photo, const cv::Rect& face);
 
-// Roll of the line through the two eyes, degrees, positive when the right-hand eye in the
-// picture sits lower; nothing unless exactly one eye is found on each side.
-std::optional<double> MeasureRoll(EyeDetector& eyes, const cv::Mat& grey, const cv::Rect& face);
+// Roll of the head, degrees, positive when the right-hand side of the face in the picture sits
+// lower: the turn at which the face best matches its own mirror image, to half a degree.
+// Nothing when no turn makes it symmetric.
+std::optional<double> MeasureRoll(const cv::Mat& grey, const cv::Rect& face);
 
 // First row above the face whose middle differs from the backdrop beside it, or nothing when
 // no such row lies above the face box.
@@ -63,8 +50,8 @@ struct AdvisoryMeasures {
     std::optional<double> busy;
 };
 
-// Every measure of one face in the normalised photo; the tilt only with an eye detector.
-AdvisoryMeasures MeasureAdvisories(const Image& photo, const cv::Rect& face, EyeDetector* eyes);
+// Every measure of one face in the normalised photo.
+AdvisoryMeasures MeasureAdvisories(const Image& photo, const cv::Rect& face);
 
 // The advisories the measures call for, in the order of AdvisoryKind.
 std::vector<Advisory> JudgeAdvisories(const AdvisoryMeasures& measures);

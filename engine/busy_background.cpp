@@ -32,22 +32,28 @@ std::optional<double> MeasureBusyBackground(const cv::Mat& grey, const cv::Rect&
     // side; a standard photo leaves only 10-60 pixels beside the box, and hair reaching past it
     // counts (full hair measures up to 7.7 %).
     const int top = crownRow ? *crownRow : std::max(0, face.y - face.height / 3);
-    const int left = face.x - face.width / 20, right = face.x + face.width + face.width / 20;
-    int busy = 0, total = 0;
-    for (int y = 0; y < bottom; ++y) {
-        const auto* gx = dx.ptr<short>(y);
-        const auto* gy = dy.ptr<short>(y);
-        for (int x = 0; x < band.cols; ++x) {
-            if (y >= top && x >= left && x < right)
-                continue;
-            ++total;
-            busy += std::abs(gx[x]) + std::abs(gy[x]) >= kEdgeStrength;
+    const int left = std::max(0, face.x - face.width / 20);
+    const int right = std::min(band.cols, face.x + face.width + face.width / 20);
+    // Judged side by side: clutter beside one ear is diluted to nothing in the whole band, and
+    // a lamp above the head in the other parts' calm.
+    const auto share = [&](const cv::Rect& part) -> std::optional<double> {
+        if (part.area() < band.cols * 4)
+            return std::nullopt;
+        int busy = 0;
+        for (int y = part.y; y < part.y + part.height; ++y) {
+            const auto* gx = dx.ptr<short>(y);
+            const auto* gy = dy.ptr<short>(y);
+            for (int x = part.x; x < part.x + part.width; ++x)
+                busy += std::abs(gx[x]) + std::abs(gy[x]) >= kEdgeStrength;
         }
-    }
-    // Hardly any band left beside a head that fills the photo: nothing to judge.
-    if (total < band.cols * 10)
-        return std::nullopt;
-    return static_cast<double>(busy) / total;
+        return static_cast<double>(busy) / part.area();
+    };
+    std::optional<double> busiest;
+    for (const cv::Rect& part : {cv::Rect(0, 0, left, bottom), cv::Rect(right, 0, band.cols - right, bottom),
+                                 cv::Rect(left, 0, right - left, std::min(top, bottom))})
+        if (const auto value = share(part); value && (!busiest || *value > *busiest))
+            busiest = value;
+    return busiest;
 }
 
 }  // namespace velmora

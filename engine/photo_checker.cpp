@@ -134,7 +134,6 @@ struct PhotoChecker::State {
     CheckSettings settings;
     std::filesystem::path programDir;
     std::optional<FaceDetector> detector;
-    std::optional<EyeDetector> eyes;
     bool trustStamp = true;
     std::map<TipImage, Image> tips;  // decoded on first use
 
@@ -362,8 +361,7 @@ private:
         m_outcome.faces = std::move(face.faces);
         m_outcome.placement = face.placement;
         if (m_outcome.faces.size() == 1)
-            m_outcome.advisories = JudgeAdvisories(
-                MeasureAdvisories(normalised, m_outcome.faces.front(), m_state.eyes ? &*m_state.eyes : nullptr));
+            m_outcome.advisories = JudgeAdvisories(MeasureAdvisories(normalised, m_outcome.faces.front()));
         Write(&CheckVerdict::faceOk, faceVerdict.faceOk);
         switch (face.result) {
         case FaceResult::NoSingleFace: {
@@ -394,7 +392,6 @@ PhotoChecker::PhotoChecker(const CheckSettings& settings, std::filesystem::path 
     m_state->settings = settings;
     m_state->programDir = std::move(programDir);
     m_state->detector = FaceDetector::Load(m_state->programDir / kFaceCascadeFileName);
-    m_state->eyes = EyeDetector::Load(m_state->programDir / kEyeCascadeFileName);
 }
 
 PhotoChecker::~PhotoChecker() = default;
@@ -402,8 +399,6 @@ PhotoChecker::PhotoChecker(PhotoChecker&&) noexcept = default;
 PhotoChecker& PhotoChecker::operator=(PhotoChecker&&) noexcept = default;
 
 bool PhotoChecker::HasFaceDetector() const noexcept { return m_state->detector.has_value(); }
-
-bool PhotoChecker::HasEyeDetector() const noexcept { return m_state->eyes.has_value(); }
 
 const CheckSettings& PhotoChecker::Settings() const noexcept { return m_state->settings; }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Packs the Windows programs of a cross build into a portable zip and an NSIS installer, both
-# laid out alike: the two programs with setting.ini, tips/ and the face and eye cascades beside
+# laid out alike: the two programs with setting.ini, tips/ and the face cascade beside
 # them (the programs read them from their own folder), Qt's Chinese texts in translations/, the licence and
 # the third-party notices with their licence texts.
 #   windows/package.sh BUILD_DIR    writes BUILD_DIR/Velmora-VERSION-windows-x64.zip and
@@ -20,7 +20,7 @@ mkdir -p "$stage/tips" "$stage/translations" "$stage/licenses"
 for program in velmora.exe velmora-check.exe; do
     x86_64-w64-mingw32-strip -o "$stage/$program" "$bin/$program"
 done
-cp "$bin/setting.ini" "$bin/haarcascade_frontalface_alt2.xml" "$bin/haarcascade_eye.xml" "$stage/"
+cp "$bin/setting.ini" "$bin/haarcascade_frontalface_alt2.xml" "$stage/"
 cp "$bin"/tips/state*.jpg "$stage/tips/"
 cp "$bin/translations/qtbase_zh_CN.qm" "$stage/translations/"
 

@@ -235,7 +235,7 @@ TEST_F(VelmoraCheck, JsonLinesStartEachPhotoFromFreshVerdict)
 // advisory in the text line and in the JSON line's array.
 TEST_F(VelmoraCheck, AcceptedPhotoCarriesItsAdvisories)
 {
-    const std::string photo = Fixture("calibration/standard_franz_blue_1.jpg").string();
+    const std::string photo = Fixture("calibration/standard_franz_blue_2.jpg").string();
     const RunResult text = Check({photo});
     EXPECT_EQ(text.status, 0);
     EXPECT_TRUE(std::regex_match(text.out, std::regex(".*: accepted \\(295 x 413\\); advisory: face blurred: edge width "

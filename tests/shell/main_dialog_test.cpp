@@ -514,7 +514,7 @@ void MainDialogTest::advisedPhotoStaysAcceptedAndSaysWhy()
 {
     QTemporaryDir out;
     CVelmoraDlg dlg;
-    ScriptedChooser opens{{kFixtures + QStringLiteral("calibration/standard_franz_blue_1.jpg")}};
+    ScriptedChooser opens{{kFixtures + QStringLiteral("calibration/standard_franz_blue_2.jpg")}};
     ScriptedChooser saves{{out.filePath(QStringLiteral("报名照片.jpg"))}};
     dlg.m_chooseOpenPath = std::ref(opens);
     dlg.m_chooseSavePath = std::ref(saves);

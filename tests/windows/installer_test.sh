@@ -21,7 +21,7 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
 rm -rf "$folder"
 
 "$wine" "$installer" /S || fail "the installer failed"
-for file in velmora.exe velmora-check.exe setting.ini haarcascade_frontalface_alt2.xml haarcascade_eye.xml tips/state7.jpg \
+for file in velmora.exe velmora-check.exe setting.ini haarcascade_frontalface_alt2.xml tips/state7.jpg \
             translations/qtbase_zh_CN.qm LICENSE.txt THIRD-PARTY-NOTICES.txt licenses/LGPL-3.txt uninstall.exe; do
     [ -f "$folder/$file" ] || fail "not installed: $file"
 done

@@ -22,8 +22,6 @@ struct PhotoFix;  // velmora/photo_fix.h
 
 // The cascade file the face detector loads from the program directory.
 inline constexpr std::string_view kFaceCascadeFileName = "haarcascade_frontalface_alt2.xml";
-// The eye cascade beside it; optional: without it the tilt is not assessed.
-inline constexpr std::string_view kEyeCascadeFileName = "haarcascade_eye.xml";
 
 // Why a photo could not be assessed at all, as opposed to a photo that was judged and rejected.
 enum class CheckError {
@@ -81,8 +79,6 @@ public:
     // False when the cascade could not be loaded; every photo reaching the face stage then
     // ends with CheckError::DetectorUnavailable.
     bool HasFaceDetector() const noexcept;
-    // False when the eye cascade is missing: the tilt advisory is then never given.
-    bool HasEyeDetector() const noexcept;
     const CheckSettings& Settings() const noexcept;
 
     // Whether a photo carrying the check stamp is accepted as stored (the default, as the desktop

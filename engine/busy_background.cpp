@@ -29,13 +29,13 @@ std::optional<double> MeasureBusyBackground(const cv::Mat& grey, const cv::Rect&
     cv::Sobel(smooth, dy, CV_16S, 0, 1);
 
     // The head: from the crown down, as wide as the face box and a twentieth of it more each
-    // side; a standard photo leaves only 10-60 pixels beside the box, and hair reaching past it
-    // counts (full hair measures up to 7.7 %).
+    // side; a standard photo leaves only 10-60 pixels beside the box, so hair reaching past it
+    // counts (curly hair takes a side up to 22 %).
     const int top = crownRow ? *crownRow : std::max(0, face.y - face.height / 3);
     const int left = std::max(0, face.x - face.width / 20);
     const int right = std::min(band.cols, face.x + face.width + face.width / 20);
-    // Judged side by side: clutter beside one ear is diluted to nothing in the whole band, and
-    // a lamp above the head in the other parts' calm.
+    // Each part alone: in the whole band, clutter beside one ear or a lamp above the head was
+    // diluted by the calm of the other parts. A part of a few rows is too small to judge.
     const auto share = [&](const cv::Rect& part) -> std::optional<double> {
         if (part.area() < band.cols * 4)
             return std::nullopt;

@@ -188,24 +188,23 @@ std::optional<BackgroundFault> DescribeBackgroundFault(const Image& photo, const
     const auto middle = chosen.begin() + static_cast<std::ptrdiff_t>((chosen.size() - 1) / 2);
     std::nth_element(chosen.begin(), middle, chosen.end());
     fault.test = static_cast<BackgroundTest>(most);
+    // Value and saturation are told on the settings' 0..1 scale, the hue in degrees.
+    fault.measured = fault.test == BackgroundTest::HueOutsideBands ? static_cast<float>(*middle)
+                                                                   : static_cast<float>(*middle) / 255.0f;
     switch (fault.test) {
     case BackgroundTest::TooDark:
-        fault.measured = static_cast<float>(*middle) / 255.0f;
         fault.limit = settings.i_max;
         fault.key = "i_max";
         break;
     case BackgroundTest::Tinted:
-        fault.measured = static_cast<float>(*middle) / 255.0f;
         fault.limit = settings.s_min;
         fault.key = "s_min";
         break;
     case BackgroundTest::ColourTooDark:
-        fault.measured = static_cast<float>(*middle) / 255.0f;
         fault.limit = settings.i_min;
         fault.key = "i_min";
         break;
     case BackgroundTest::HueOutsideBands:
-        fault.measured = *middle;
         break;
     }
     if (fault.rule == BackgroundRule::RedOrBlue) {

@@ -68,14 +68,14 @@ void BM_EachMeasure(benchmark::State& state)
         return;
     for (auto _ : state) {
         switch (state.range(0)) {
-        case 0: benchmark::DoNotOptimize(MeasureEdgeWidth(p.grey, p.face)); break;
+        case 0: benchmark::DoNotOptimize(MeasureFineDetail(p.grey, p.face)); break;
         case 1: benchmark::DoNotOptimize(MeasureExposure(p.photo, p.face)); break;
         case 2: benchmark::DoNotOptimize(MeasureRoll(p.grey, p.face)); break;
         case 3: benchmark::DoNotOptimize(FindCrownRow(p.photo, p.face)); break;
         default: benchmark::DoNotOptimize(MeasureBusyBackground(p.grey, p.face, std::nullopt)); break;
         }
     }
-    state.SetLabel(std::array{"edge width", "exposure", "roll", "crown", "busy background"}[state.range(0)]);
+    state.SetLabel(std::array{"fine detail", "exposure", "roll", "crown", "busy background"}[state.range(0)]);
 }
 BENCHMARK(BM_EachMeasure)->ArgsProduct({benchmark::CreateDenseRange(0, 4, 1), {0, 1}})->Unit(benchmark::kMillisecond);
 

@@ -13,7 +13,7 @@ AdvisoryMeasures MeasureAdvisories(const Image& photo, const cv::Rect& face)
     cv::Mat grey;
     cv::cvtColor(photo, grey, cv::COLOR_BGR2GRAY);
     AdvisoryMeasures m;
-    m.edgeWidth = MeasureEdgeWidth(grey, face);
+    m.fineDetail = MeasureFineDetail(grey, face);
     m.exposure = MeasureExposure(photo, face);
     m.roll = MeasureRoll(grey, face);
     const std::optional<int> crown = FindCrownRow(photo, face);
@@ -36,7 +36,7 @@ std::vector<Advisory> JudgeAdvisories(const AdvisoryMeasures& m)
         if (value && *value > bound)
             found.push_back({kind, *value, bound, Direction::Lower});
     };
-    above(AdvisoryKind::Blurred, m.edgeWidth, kMaxEdgeWidth);
+    below(AdvisoryKind::Blurred, m.fineDetail, kMinFineDetail);
     if (m.exposure) {
         // A dark-skinned or shaded face in a well-exposed photo is not under-exposed: only when
         // nothing in the photo comes near white either.

@@ -14,9 +14,10 @@
 
 namespace velmora {
 
-// Blur of the face: the median width (Gaussian sigma, in pixels of a face middle resampled to
-// a fixed width) of the strongest edges of eyes, nose and mouth. Larger is blurrier.
-std::optional<double> MeasureEdgeWidth(const cv::Mat& grey, const cv::Rect& face);
+// Sharpness of the face: the contrast of its finest detail (below about 1 pixel of a face middle
+// resampled to a fixed width) as a share of its contrast between 1 and 4 pixels. Smaller is
+// blurrier.
+std::optional<double> MeasureFineDetail(const cv::Mat& grey, const cv::Rect& face);
 
 struct FaceExposure {
     double highlights = 0;  // 98th percentile of the face's luma, 0..255
@@ -42,7 +43,7 @@ double SideMargin(cv::Size photo, const cv::Rect& face);
 std::optional<double> MeasureBusyBackground(const cv::Mat& grey, const cv::Rect& face, std::optional<int> crownRow);
 
 struct AdvisoryMeasures {
-    std::optional<double> edgeWidth;
+    std::optional<double> fineDetail;
     std::optional<FaceExposure> exposure;
     std::optional<double> roll;
     std::optional<double> crownMargin;  // share of the height

@@ -8,14 +8,15 @@
 
 namespace velmora::advisory {
 
-// Edge width (sigma, pixels) of the face's strongest edges. Undamaged faces from sources of
-// 200 pixels or more measure 1.33-2.53; the fourth face, blown up from a 63-pixel source,
-// 2.81-3.04, and is told it is soft. A Gaussian blur of sigma 2 takes three faces to 2.72-3.65,
-// but the sharpest (1.33-1.43 undamaged) only to 2.10-2.43, inside the range of the undamaged
-// others: no bound tells it without telling them. The bench agrees: undamaged 1.31-3.00, 38 of
-// 219 above the bound, nearly all faces blown up from dlib's small group photos; sigma 2 gives
-// 2.09-3.61, 156 of 219 above.
-inline constexpr double kMaxEdgeWidth = 2.6;
+// Fine detail of the face, share of its contrast between 1 and 4 pixels. Undamaged faces from
+// sources of 200 pixels or more keep 0.256-0.472 (committed) and 0.208-0.486 (bench people with
+// such sources); a Gaussian blur of sigma 2 leaves 0.126-0.187 and 0.118-0.195, whatever the
+// face's own softness of outline, which an edge width could not tell from blur. Faces blown up
+// from small sources have no fine detail left either and are told: the fourth committed face
+// (63 pixels, 0.144-0.160) and 14 of dlib's small group-photo faces on the bench. Blur of sigma
+// 2: 59 of 60 and 213 of 219 below the bound; undamaged: 15 of 60 (all the blown-up face) and
+// 23 of 219. JPEG quality 60-95 moves none of these by more than a few thousandths.
+inline constexpr double kMinFineDetail = 0.185;
 
 // Too dark: the face's highlights below 195 while nothing in the photo reaches 205 either.
 // Committed photos undamaged: highlights 167-245, photo 219-255; one stop darker: highlights
@@ -27,7 +28,9 @@ inline constexpr double kMinPhotoBrightest = 205;
 
 // Too bright: highlights at 250 or more (undamaged at most 245), or more than 2 % of the face at
 // luma 250 or above (undamaged at most 0.9 %). One stop brighter reaches 219-255 and 0-59 %:
-// faces darker than the rest stay under both.
+// faces darker than the rest stay under both. The backdrop cannot tell them either: burnt to
+// white or to a pure colour in one channel, it is also how many standard photos come, edited
+// to a full white or a full red.
 inline constexpr double kMaxFaceHighlights = 250;
 inline constexpr double kMaxClippedShare = 0.02;
 

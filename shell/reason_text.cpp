@@ -337,7 +337,7 @@ AdvisoryWords WordAdvisory(const velmora::Advisory& a)
     const QString bound = QString::number(a.threshold, 'g', 3);
     switch (a.kind) {
     case AdvisoryKind::Blurred:
-        return {QStringLiteral("面部不够清晰"), QStringLiteral("边缘宽 %1 像素，应不超过 %2").arg(measured, bound),
+        return {QStringLiteral("面部不够清晰"), QStringLiteral("细节 %1，应至少 %2").arg(Percent(a.measured), Percent(a.threshold)),
                 QStringLiteral("请对准双眼对焦，拿稳相机")};
     case AdvisoryKind::FaceTooDark:
         return {QStringLiteral("面部偏暗"), QStringLiteral("亮部 %1，应至少 %2").arg(measured, bound),

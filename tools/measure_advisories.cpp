@@ -45,7 +45,7 @@ void Print(const std::string& file, const std::string& defect, double strength, 
         const auto exposure = [&](double FaceExposure::*field) {
             return m.exposure ? std::optional((*m.exposure).*field) : std::nullopt;
         };
-        std::printf("\t%s\t%s\t%s\t%s\t%s\t%s\t%.4f\t%s\t", Figure(m.edgeWidth).c_str(),
+        std::printf("\t%s\t%s\t%s\t%s\t%s\t%s\t%.4f\t%s\t", Figure(m.fineDetail).c_str(),
                     Figure(exposure(&FaceExposure::highlights)).c_str(), Figure(exposure(&FaceExposure::clipped)).c_str(),
                     Figure(exposure(&FaceExposure::photoBrightest)).c_str(), Figure(m.roll).c_str(),
                     Figure(m.crownMargin).c_str(), m.sideMargin, Figure(m.busy).c_str());
@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     if (!faces)
         return 2;
     const cv::Mat scene = cv::imread((folder / "sources/scenes/camera.jpg").string());
-    std::printf("file\tdefect\tstrength\tfaces\tplaced\tedge_width\thighlights\tclipped\tphoto_brightest\troll\tcrown\tside\tbusy\tadvisories\n");
+    std::printf("file\tdefect\tstrength\tfaces\tplaced\tfine_detail\thighlights\tclipped\tphoto_brightest\troll\tcrown\tside\tbusy\tadvisories\n");
     if (argc == 3) {
         for (const CalibrationEntry& e : ReadCalibrationManifest(folder))
             if (e.kind == "standard")

@@ -247,7 +247,8 @@ std::string AdvisoryText(const velmora::Advisory& a)
     const std::string bound = Figure(a.threshold);
     switch (a.kind) {
     case AdvisoryKind::Blurred:
-        return "face blurred: edge width " + measured + " px, allowed up to " + bound + " (focus on the eyes, hold the camera still)";
+        return "face blurred: fine detail " + percent(a.measured) + " of its contrast, allowed from " + percent(a.threshold) +
+               " (focus on the eyes, hold the camera still)";
     case AdvisoryKind::FaceTooDark:
         return "face too dark: highlights " + measured + ", allowed from " + bound + " (add light or exposure)";
     case AdvisoryKind::FaceTooBright:

@@ -238,12 +238,12 @@ TEST_F(VelmoraCheck, AcceptedPhotoCarriesItsAdvisories)
     const std::string photo = Fixture("calibration/standard_franz_blue_2.jpg").string();
     const RunResult text = Check({photo});
     EXPECT_EQ(text.status, 0);
-    EXPECT_TRUE(std::regex_match(text.out, std::regex(".*: accepted \\(295 x 413\\); advisory: face blurred: edge width "
-                                                      "[0-9.]+ px, allowed up to 2\\.6 \\([^)]+\\)\n")))
+    EXPECT_TRUE(std::regex_match(text.out, std::regex(".*: accepted \\(295 x 413\\); advisory: face blurred: fine detail "
+                                                      "[0-9.]+ % of its contrast, allowed from 18\\.5 % \\([^)]+\\)\n")))
         << text.out;
     const RunResult json = Check({"--json", photo});
     EXPECT_TRUE(std::regex_search(json.out, std::regex(R"("accepted": true, .*"advisories": \[\{"kind": "blurred", )"
-                                                       R"("measured": [0-9.]+, "threshold": 2\.6, "text": "face blurred: )")))
+                                                       R"("measured": 0\.1[0-9]+, "threshold": 0\.185, "text": "face blurred: )")))
         << json.out;
 }
 

@@ -525,7 +525,7 @@ void MainDialogTest::advisedPhotoStaysAcceptedAndSaysWhy()
     const QStringList lines = dlg.m_reasonLine->text().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0], QStringLiteral("审核通过，但请注意：面部不够清晰"));
-    QVERIFY2(lines[1].startsWith(QStringLiteral("边缘宽 ")) && lines[1].contains(QStringLiteral("应不超过 2.6")),
+    QVERIFY2(lines[1].startsWith(QStringLiteral("细节 ")) && lines[1].contains(QStringLiteral("应至少 18.5%")),
              qPrintable(lines[1]));
 
     dlg.OnSavePhoto();

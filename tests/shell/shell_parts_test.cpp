@@ -397,12 +397,12 @@ void ShellPartsTest::reasonLineExplainsEachVerdict_data()
                              << QStringLiteral("此照片已审核通过（带审核标记），可点击“保存照片”");
     using velmora::AdvisoryKind;
     CheckOutcome blurredAndTilted = accepted({plain(Finding::Accepted)});
-    blurredAndTilted.advisories = {{AdvisoryKind::Blurred, 2.83, 2.6, velmora::Direction::Lower},
+    blurredAndTilted.advisories = {{AdvisoryKind::Blurred, 0.153, 0.185, velmora::Direction::Raise},
                                    {AdvisoryKind::HeadTilted, -9.26, 7, velmora::Direction::Lower}};
     QTest::newRow("accepted with advisories: named first, figures after")
         << blurredAndTilted << calibrated << ReasonTone::Warning
         << QStringLiteral("审核通过，但请注意：面部不够清晰、头部歪斜\n"
-                          "边缘宽 2.8 像素，应不超过 2.6，请对准双眼对焦，拿稳相机\n"
+                          "细节 15.3%，应至少 18.5%，请对准双眼对焦，拿稳相机\n"
                           "双眼连线倾斜 9.3°，应不超过 7°，请摆正头部");
     CheckOutcome cutAndLow = rejected({bound(Finding::FaceTooLow, 0.25, 0.3, 0.5)});
     cutAndLow.advisories = {{AdvisoryKind::CrownAtTop, 0.0, 0.01, velmora::Direction::Raise}};

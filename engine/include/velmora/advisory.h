@@ -7,7 +7,7 @@
 namespace velmora {
 
 enum class AdvisoryKind {
-    Blurred,            // measured = width of the face's edges (Gaussian sigma, pixels); above threshold
+    Blurred,            // measured = the face's finest detail, share of its coarser contrast; below
     FaceTooDark,        // measured = the face's highlights (98th percentile luma, 0..255); below
     FaceTooBright,      // measured = the face's highlights; at or above threshold
     HighlightsClipped,  // measured = share of the face at luma 250 or more; above threshold

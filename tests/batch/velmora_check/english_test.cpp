@@ -215,8 +215,9 @@ TEST(English, EveryAdvisoryInWordsWithItsFigures)
         std::string_view name;
         std::string text;
     } cases[] = {
-        {{AdvisoryKind::Blurred, 2.834, 2.6, velmora::Direction::Lower}, "blurred",
-         "face blurred: edge width 2.83 px, allowed up to 2.6 (focus on the eyes, hold the camera still)"},
+        {{AdvisoryKind::Blurred, 0.1534, 0.185, velmora::Direction::Raise}, "blurred",
+         "face blurred: fine detail 15.3 % of its contrast, allowed from 18.5 % (focus on the eyes, hold the camera "
+         "still)"},
         {{AdvisoryKind::FaceTooDark, 150, 185, velmora::Direction::Raise}, "faceTooDark",
          "face too dark: highlights 150, allowed from 185 (add light or exposure)"},
         {{AdvisoryKind::FaceTooBright, 253, 250, velmora::Direction::Lower}, "faceTooBright",

@@ -30,9 +30,11 @@ std::optional<double> MeasureFineDetail(const cv::Mat& grey, const cv::Rect& fac
     const cv::Rect middle = cv::Rect(face.x + face.width / 5, face.y + face.height / 5, face.width * 3 / 5,
                                      face.height * 3 / 5) &
                             cv::Rect(0, 0, grey.cols, grey.rows);
-    const int height = middle.width > 0 ? middle.height * kSampleWidth / middle.width : 0;
+    if (middle.width < 20)
+        return std::nullopt;
+    const int height = middle.height * kSampleWidth / middle.width;
     // A face cut by the photo's edge to a sliver leaves too little to judge.
-    if (middle.width < 20 || height < 2 * kBorder + 10)
+    if (height < 2 * kBorder + 10)
         return std::nullopt;
     cv::Mat sample;
     cv::resize(grey(middle), sample, cv::Size(kSampleWidth, height), 0, 0, cv::INTER_LINEAR);

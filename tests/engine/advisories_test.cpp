@@ -314,7 +314,6 @@ TEST(JudgeAdvisories, BoundsAndMissingMeasures)
             kinds.push_back(a.kind);
         EXPECT_EQ(kinds, c.expected);
     }
-
 }
 
 // Where the check stopped before it had one face, nothing is said.
